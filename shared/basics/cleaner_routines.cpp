@@ -1,0 +1,1 @@
+#include "basics/cleaner_routines.h"

@@ -1,0 +1,1 @@
+#include "basics/file_routines.h"

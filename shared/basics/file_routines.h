@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Folder and file helpers. A separator is put between folder and mask only when the
+// folder is non-empty and does not already end with one. Failures show in the result.
+
+bool ensure_folder(const QString& folder);
+int count_files(const QString& folder, const QString& mask);
+void list_files(const QString& folder, const QString& mask, QStringList& list);
+// Number of matching files (folders ignored) and the bare name of the first of them.
+int first_file(const QString& folder, const QString& mask, QString& name);
+bool delete_files(const QString& folder, const QString& mask);
+bool clear_undo_history();
+// True when the file is not held by its writer any more and can be moved in its folder.
+bool file_is_free(const QString& file_name);
+bool is_read_only(const QString& name);

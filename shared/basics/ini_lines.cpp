@@ -1,0 +1,1 @@
+#include "basics/ini_lines.h"

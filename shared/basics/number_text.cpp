@@ -1,0 +1,1 @@
+#include "basics/number_text.h"

@@ -1,0 +1,1 @@
+#include "basics/password_file.h"

@@ -1,0 +1,1 @@
+#include "basics/program_folders.h"

@@ -1,0 +1,1 @@
+#include "basics/random_numbers.h"

@@ -1,0 +1,1 @@
+#include "basics/scan_data.h"

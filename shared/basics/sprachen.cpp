@@ -1,0 +1,1 @@
+#include "basics/sprachen.h"

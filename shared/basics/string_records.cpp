@@ -1,0 +1,1 @@
+#include "basics/string_records.h"

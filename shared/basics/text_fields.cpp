@@ -1,0 +1,1 @@
+#include "basics/text_fields.h"

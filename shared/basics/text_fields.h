@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+// Fields of delimited text. Field numbers count from 1 (0 and below give the first field);
+// a field beyond the last gives the empty text; every field is trimmed of characters
+// with a code of 32 or less.
+QString tab_field(const QString& text, int n);
+QString semicolon_field(const QString& text, int n);
+QString backslash_field(const QString& text, int n);
+
+int tab_count(const QString& text);
+int semicolon_count(const QString& text);
+int backslash_count(const QString& text);
+
+// True when `bit` (taken modulo 32; 0 is the least significant) of value is 1.
+bool bit_is_set(std::uint32_t value, int bit);
+
+// Trims characters with a code of 32 or less at both ends.
+QString trim_blanks(const QString& text);
+// Upper-cases the ASCII letters a..z only.
+QString ascii_upper(const QString& text);

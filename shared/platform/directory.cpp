@@ -1,0 +1,103 @@
+#include "platform/directory.h"
+
+#include "platform/paths.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace platform {
+
+namespace {
+
+// Classic wildcard match with backtracking on the last `*`; characters compare
+// case-folded as the Windows file system does.
+bool wildcard_match(const QString& mask, const QString& name) {
+    qsizetype m = 0, n = 0, star = -1, resume = 0;
+    while (n < name.size()) {
+        if (m < mask.size() &&
+            (mask[m] == u'?' || (mask[m] != u'*' && mask[m].toCaseFolded() ==
+                                                        name[n].toCaseFolded()))) {
+            ++m;
+            ++n;
+        } else if (m < mask.size() && mask[m] == u'*') {
+            star = m++;
+            resume = n;
+        } else if (star >= 0) {
+            m = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (m < mask.size() && mask[m] == u'*')
+        ++m;
+    return m == mask.size();
+}
+
+void read_attributes(const QFileInfo& info, directory_entry& entry) {
+#ifdef Q_OS_WIN
+    const DWORD attributes =
+        GetFileAttributesW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(
+                                                         info.absoluteFilePath())
+                                                         .utf16()));
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        entry.is_hidden = (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+        entry.is_system = (attributes & FILE_ATTRIBUTE_SYSTEM) != 0;
+        entry.is_read_only = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    }
+#else
+    entry.is_hidden = info.isHidden();
+    entry.is_system = false;
+    entry.is_read_only = !info.permissions().testFlag(QFileDevice::WriteOwner);
+#endif
+}
+
+} // namespace
+
+bool mask_matches(const QString& mask, const QString& name) {
+    if (mask == u"*" || mask == u"*.*")
+        return true;
+    if (wildcard_match(mask, name))
+        return true;
+    // "abc.*" also finds "abc", as the Windows directory search does.
+    return mask.endsWith(u".*") && !name.contains(u'.') &&
+           wildcard_match(mask.left(mask.size() - 2), name);
+}
+
+bool list_directory(const QString& pattern, std::vector<directory_entry>& entries) {
+    entries.clear();
+    QString folder, mask;
+    split_path(pattern, folder, mask);
+    if (folder.isEmpty())
+        folder = QStringLiteral(".");
+    QDir dir(folder);
+    if (!dir.exists())
+        return false;
+    const QFileInfoList infos =
+        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                          QDir::NoSort);
+    for (const QFileInfo& info : infos) {
+        if (!mask_matches(mask, info.fileName()))
+            continue;
+        directory_entry entry;
+        entry.name = info.fileName();
+        entry.is_folder = info.isDir();
+        entry.last_write = info.lastModified();
+        read_attributes(info, entry);
+        entries.push_back(std::move(entry));
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const directory_entry& a, const directory_entry& b) {
+                  const int c = a.name.compare(b.name, Qt::CaseInsensitive);
+                  return c != 0 ? c < 0 : a.name < b.name;
+              });
+    return true;
+}
+
+} // namespace platform

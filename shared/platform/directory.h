@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <vector>
+
+namespace platform {
+
+struct directory_entry {
+    QString name; // bare name, no folder part
+    bool is_folder = false;
+    bool is_hidden = false;
+    bool is_system = false;
+    bool is_read_only = false;
+    QDateTime last_write; // local time; invalid when it cannot be read
+};
+
+// Windows wildcard matching: `*` and `?`, case-insensitive; "*.*" and "*" match every
+// name (also names without a point); a mask ending in ".*" also matches the name without
+// the extension ("abc.*" matches "abc").
+bool mask_matches(const QString& mask, const QString& name);
+
+// Enumerates "folder<sep>mask" the way the system's directory search does: every entry
+// kind, hidden and system entries included, "." and ".." left out, in name order
+// ignoring case. Returns false when the folder cannot be read.
+bool list_directory(const QString& pattern, std::vector<directory_entry>& entries);
+
+} // namespace platform

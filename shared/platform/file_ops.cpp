@@ -1,0 +1,97 @@
+#include "platform/file_ops.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace platform {
+
+bool rename_no_overwrite(const QString& from, const QString& to) {
+#ifdef Q_OS_WIN
+    return MoveFileExW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(from).utf16()),
+                       reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(to).utf16()),
+                       0) != 0;
+#else
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
+                    RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+#endif
+    // File systems without the no-replace rename: a hard link fails on an existing
+    // target, so link and unlink give the same guarantee for files.
+    struct stat status {};
+    if (::lstat(source.constData(), &status) != 0)
+        return false;
+    if (!S_ISDIR(status.st_mode)) {
+        if (::link(source.constData(), target.constData()) != 0)
+            return false;
+        ::unlink(source.constData());
+        return true;
+    }
+    if (::lstat(target.constData(), &status) == 0)
+        return false;
+    return ::rename(source.constData(), target.constData()) == 0;
+#endif
+}
+
+bool copy_file_overwrite(const QString& from, const QString& to) {
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        return false;
+    QSaveFile target(to);
+    if (!target.open(QIODevice::WriteOnly))
+        return false;
+    constexpr qint64 chunk = 1 << 20;
+    while (!source.atEnd()) {
+        const QByteArray data = source.read(chunk);
+        if (data.isEmpty() && source.error() != QFileDevice::NoError) {
+            target.cancelWriting();
+            break;
+        }
+        if (target.write(data) != data.size()) {
+            target.cancelWriting();
+            break;
+        }
+    }
+    return target.commit();
+}
+
+bool write_file_atomically(const QString& path, const QByteArray& data) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(data) != data.size()) {
+        file.cancelWriting();
+        file.commit();
+        return false;
+    }
+    return file.commit();
+}
+
+bool file_exists(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+
+bool folder_exists(const QString& path) { return QFileInfo(path).isDir(); }
+
+bool delete_file(const QString& path) { return !path.isEmpty() && QFile::remove(path); }
+
+bool make_folder(const QString& path) { return !path.isEmpty() && QDir().mkdir(path); }
+
+} // namespace platform

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace platform {
+
+// Renames a file or folder; fails when `to` exists (never overwrites).
+bool rename_no_overwrite(const QString& from, const QString& to);
+// Copies `from` onto `to`, replacing an existing `to` in one step: readers see either
+// the old file or the complete new one. New files get ordinary permissions.
+bool copy_file_overwrite(const QString& from, const QString& to);
+// Writes `data` to `path` through a temporary file in the same folder and an atomic
+// replace, so a crash never leaves the file empty or half-written.
+bool write_file_atomically(const QString& path, const QByteArray& data);
+bool file_exists(const QString& path);   // a file, not a folder
+bool folder_exists(const QString& path); // a folder
+bool delete_file(const QString& path);
+// Creates exactly this folder (the parent must exist).
+bool make_folder(const QString& path);
+
+} // namespace platform
