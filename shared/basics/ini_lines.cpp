@@ -1,1 +1,74 @@
 #include "basics/ini_lines.h"
+
+#include "basics/number_text.h"
+#include "basics/text_fields.h"
+#include "platform/operator_interface.h"
+
+namespace {
+
+bool is_key_line(const QString& line, const QString& upper_key) {
+    return ascii_upper(line) == upper_key;
+}
+
+// Index of the first line that matches the key, -1 when there is none.
+qsizetype first_key_line(const QStringList& lines, const QString& key) {
+    const QString upper_key = ascii_upper(key);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (is_key_line(lines[i], upper_key))
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+QString ini_text(const QString& key, const QStringList& lines, const QString& default_text) {
+    const QString upper_key = ascii_upper(key);
+    QString result = default_text;
+    qsizetype i = 0;
+    while (i < lines.size()) {
+        if (is_key_line(lines[i], upper_key) && i + 1 < lines.size()) {
+            result = lines[i + 1];
+            // A value line is never itself taken for a key.
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    return result;
+}
+
+int ini_integer(const QString& key, const QStringList& lines, int default_integer) {
+    const QString upper_key = ascii_upper(key);
+    int result = default_integer;
+    qsizetype i = 0;
+    while (i < lines.size()) {
+        if (is_key_line(lines[i], upper_key) && i + 1 < lines.size()) {
+            text_to_integer(lines[i + 1], result);
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    return result;
+}
+
+QString ini_text_first(const QStringList& lines, const QString& key, const QString& default_text) {
+    const qsizetype i = first_key_line(lines, key);
+    if (i < 0 || i + 1 >= lines.size())
+        return default_text;
+    return lines[i + 1];
+}
+
+int ini_integer_first(const QStringList& lines, const QString& key, int default_integer) {
+    const qsizetype i = first_key_line(lines, key);
+    if (i < 0 || i + 1 >= lines.size())
+        return default_integer;
+    int result = default_integer;
+    if (!text_to_integer(lines[i + 1], result)) {
+        platform::operator_ui().show_message(QStringLiteral("Error: ") + key +
+                                             QStringLiteral(" not found in ini-file!"));
+        return default_integer;
+    }
+    return result;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QChar>
 #include <QString>
 
 #include <cstdint>
@@ -14,6 +15,12 @@ QString backslash_field(const QString& text, int n);
 int tab_count(const QString& text);
 int semicolon_count(const QString& text);
 int backslash_count(const QString& text);
+
+// The n-th field separated by `separator`, with the rules above; the field routines of
+// every separator (including those of the cleaner program) share it.
+QString delimited_field(const QString& text, QChar separator, int n);
+// Number of occurrences of `c` in text.
+int char_count(const QString& text, QChar c);
 
 // True when `bit` (taken modulo 32; 0 is the least significant) of value is 1.
 bool bit_is_set(std::uint32_t value, int bit);
