@@ -1,1 +1,106 @@
 #include "basics/password_file.h"
+
+#include "basics/random_numbers.h"
+#include "basics/string_records.h"
+#include "platform/operator_interface.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QtEndian>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <exception>
+
+namespace {
+
+constexpr int header_filler_singles = 187;
+constexpr int character_filler_singles = 7;
+constexpr qint64 count_offset = 4 + 4 * header_filler_singles;
+constexpr qint64 character_filler_bytes = 4 * character_filler_singles;
+constexpr qsizetype max_characters = 65535;
+
+class file_failure {};
+
+void write_bytes(QFile& file, const QByteArray& bytes) {
+    if (file.write(bytes) != bytes.size())
+        throw file_failure{};
+}
+
+QByteArray single_bytes(float value) {
+    QByteArray bytes(4, Qt::Uninitialized);
+    qToLittleEndian<std::uint32_t>(std::bit_cast<std::uint32_t>(value), bytes.data());
+    return bytes;
+}
+
+QByteArray filler(int singles) {
+    QByteArray bytes;
+    bytes.reserve(4 * singles);
+    for (int i = 0; i < singles; ++i)
+        bytes += single_bytes(random_unit_single());
+    return bytes;
+}
+
+} // namespace
+
+void write_password_file(const QString& text, const QString& file_name) {
+    QFile file(file_name);
+    bool written = false;
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        try {
+            write_bytes(file, single_bytes(file_format_version));
+            write_bytes(file, filler(header_filler_singles));
+            if (text.size() > max_characters)
+                throw file_failure{};
+            QByteArray count(2, Qt::Uninitialized);
+            qToLittleEndian<quint16>(static_cast<quint16>(text.size()), count.data());
+            write_bytes(file, count);
+            for (const QChar c : text) {
+                write_bytes(file, filler(character_filler_singles));
+                write_string_to_stream(QString(c), file);
+            }
+            written = file.flush();
+        } catch (const file_failure&) {
+        } catch (const std::exception&) {
+        }
+        // What was written so far stays on disk, also after a failure.
+        file.close();
+    }
+    if (!written)
+        platform::operator_ui().show_message(
+            "Could not write password to file " + file_name +
+            " - please check file properties for write protection!");
+}
+
+QString read_password_file(const QString& file_name) {
+    QString text;
+    QFile file(file_name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        platform::operator_ui().show_message("Could not read password from file " + file_name);
+        return text;
+    }
+    try {
+        std::array<char, 4> version{};
+        if (file.read(version.data(), 4) != 4)
+            throw file_failure{};
+        set_read_version(std::bit_cast<float>(qFromLittleEndian<std::uint32_t>(version.data())));
+        std::array<char, 2> count_bytes{};
+        if (!file.seek(count_offset) || file.read(count_bytes.data(), 2) != 2)
+            throw file_failure{};
+        const quint16 count = qFromLittleEndian<quint16>(count_bytes.data());
+        for (int i = 0; i < count; ++i) {
+            // A file that ends early simply yields fewer characters.
+            if (!file.seek(std::min(file.pos() + character_filler_bytes, file.size())))
+                throw file_failure{};
+            text += read_string_from_stream(file);
+        }
+        return text;
+    } catch (const file_failure&) {
+    } catch (const std::exception&) {
+    }
+    file.close();
+    platform::operator_ui().show_message("Could not read password from file " + file_name);
+    return text;
+}

@@ -1,1 +1,235 @@
 #include "basics/sprachen.h"
+
+#include "basics/string_records.h"
+#include "basics/text_fields.h"
+#include "platform/line_list.h"
+#include "platform/operator_interface.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QSaveFile>
+#include <QStringList>
+#include <QtEndian>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <exception>
+#include <stdexcept>
+#include <utility>
+
+namespace {
+
+const QByteArray unicode_mark = QByteArrayLiteral("UNICODE");
+constexpr qint64 header_size = 11; // mark and version
+// Vocabulary files without the mark predate the new string layout.
+constexpr float markless_version = 3.17f;
+// Smallest possible string record of each layout: an empty text.
+constexpr qint64 new_record_min_size = 4;
+constexpr qint64 old_record_min_size = 4 + 256;
+
+void write_bytes(QIODevice& file, const QByteArray& bytes) {
+    if (file.write(bytes) != bytes.size())
+        throw std::runtime_error("write failed");
+}
+
+QByteArray int32_bytes(qint32 value) {
+    QByteArray bytes(4, Qt::Uninitialized);
+    qToLittleEndian<qint32>(value, bytes.data());
+    return bytes;
+}
+
+QByteArray single_bytes(float value) {
+    QByteArray bytes(4, Qt::Uninitialized);
+    qToLittleEndian<quint32>(std::bit_cast<quint32>(value), bytes.data());
+    return bytes;
+}
+
+qint32 read_int32(QIODevice& file) {
+    std::array<char, 4> bytes{};
+    if (file.read(bytes.data(), 4) != 4)
+        throw std::runtime_error("read failed");
+    return qFromLittleEndian<qint32>(bytes.data());
+}
+
+vokabel row_from_line(const QString& line, int columns) {
+    vokabel row;
+    row.reserve(static_cast<std::size_t>(columns));
+    for (int c = 0; c < columns; ++c)
+        row.push_back(tab_field(line, c + 1));
+    return row;
+}
+
+} // namespace
+
+sprachen::sprachen()
+    : anzahl_sprachen(3),
+      anzahl_vokabeln(1), meine_liste{{QStringLiteral("Nickname"), QStringLiteral("English"),
+                                       QStringLiteral("Deutsch")}} {}
+
+QString sprachen::wort(int index, int sprache) const {
+    if (index < 0 || index >= anzahl_vokabeln || sprache < 0 || sprache >= anzahl_sprachen)
+        return {};
+    const auto row = static_cast<std::size_t>(index);
+    const auto column = static_cast<std::size_t>(sprache);
+    if (row >= meine_liste.size() || column >= meine_liste[row].size())
+        return {};
+    return meine_liste[row][column];
+}
+
+int sprachen::get_index(const QString& my_vocabulary, int language) const {
+    if (language < 0 || language >= anzahl_sprachen)
+        return -1;
+    for (int i = 0; i < anzahl_vokabeln; ++i) {
+        const auto row = static_cast<std::size_t>(i);
+        if (row < meine_liste.size() &&
+            static_cast<std::size_t>(language) < meine_liste[row].size() &&
+            meine_liste[row][static_cast<std::size_t>(language)] == my_vocabulary)
+            return i;
+    }
+    return -1;
+}
+
+QString sprachen::translation(const QString& nickname, int language,
+                              const QString& default_text) const {
+    const QString word = wort(get_index(nickname, 0), language);
+    return word.isEmpty() ? default_text : word;
+}
+
+void sprachen::anzahl_vokabeln_plus() {
+    meine_liste.emplace_back(static_cast<std::size_t>(anzahl_sprachen));
+    ++anzahl_vokabeln;
+}
+
+void sprachen::anzahl_sprachen_plus() {
+    // A cancelled prompt returns the preset, so a column is added either way.
+    neue_sprache(platform::operator_ui().input_box(QStringLiteral("New language"),
+                                                   QStringLiteral("Enter name of new language: "),
+                                                   QStringLiteral("Esperanto")));
+}
+
+void sprachen::neue_sprache(const QString& die_sprache) {
+    for (vokabel& row : meine_liste)
+        row.emplace_back();
+    ++anzahl_sprachen;
+    if (!meine_liste.empty())
+        meine_liste.front().back() = die_sprache;
+}
+
+void sprachen::sort() {
+    if (anzahl_vokabeln <= 2)
+        return;
+    const auto key = [this](std::size_t row) { return ascii_upper(meine_liste[row].front()); };
+    // An exchange sort of neighbours keeps rows with equal keys in their order.
+    bool exchanged = true;
+    while (exchanged) {
+        exchanged = false;
+        for (std::size_t i = 2; i < meine_liste.size(); ++i) {
+            if (meine_liste[i].empty() || meine_liste[i - 1].empty())
+                continue;
+            if (QString::compare(key(i), key(i - 1), Qt::CaseSensitive) < 0) {
+                std::swap(meine_liste[i], meine_liste[i - 1]);
+                exchanged = true;
+            }
+        }
+    }
+}
+
+void sprachen::load_from_file(const QString& this_file) {
+    const platform::busy_cursor_scope busy;
+    QFile file(this_file);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    if (file.size() <= header_size)
+        return;
+    try {
+        const QByteArray mark = file.read(unicode_mark.size());
+        std::array<char, 4> version{};
+        if (mark.size() != unicode_mark.size() || file.read(version.data(), 4) != 4)
+            return;
+        set_read_version(std::bit_cast<float>(qFromLittleEndian<quint32>(version.data())));
+        if (mark != unicode_mark)
+            set_read_version(markless_version);
+        if (static_cast<double>(read_version()) < 3.18 && !file.seek(0))
+            return;
+
+        qint32 columns = read_int32(file);
+        qint32 rows = read_int32(file);
+        // The counts are not trusted: never more cells than the rest of the file could hold.
+        const qint64 min_record =
+            uses_old_string_layout(read_version()) ? old_record_min_size : new_record_min_size;
+        const qint64 max_cells = std::max<qint64>(file.size() - file.pos(), 0) / min_record;
+        columns = static_cast<qint32>(std::clamp<qint64>(columns, 0, max_cells));
+        const qint64 max_rows = columns > 0 ? max_cells / columns : max_cells;
+        rows = static_cast<qint32>(std::clamp<qint64>(rows, 0, max_rows));
+
+        anzahl_sprachen = columns;
+        anzahl_vokabeln = rows;
+        meine_liste.assign(static_cast<std::size_t>(rows),
+                           vokabel(static_cast<std::size_t>(columns)));
+        for (vokabel& row : meine_liste)
+            for (QString& cell : row)
+                cell = read_string_from_stream(file);
+    } catch (const std::exception&) {
+        // Silent by design: the table keeps the cells read so far.
+    }
+}
+
+bool sprachen::save_to_file(const QString& this_file) const {
+    const platform::busy_cursor_scope busy;
+    QSaveFile file(this_file);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    try {
+        write_bytes(file, unicode_mark);
+        write_bytes(file, single_bytes(file_format_version));
+        write_bytes(file, int32_bytes(anzahl_sprachen));
+        write_bytes(file, int32_bytes(anzahl_vokabeln));
+        for (int i = 0; i < anzahl_vokabeln; ++i)
+            for (int c = 0; c < anzahl_sprachen; ++c)
+                write_string_to_stream(wort(i, c), file);
+    } catch (const std::exception&) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+bool sprachen::export_to_textfile(const QString& the_file) const {
+    QStringList lines;
+    for (int i = 0; i < anzahl_vokabeln; ++i) {
+        QStringList cells;
+        for (int c = 0; c < anzahl_sprachen; ++c)
+            cells.append(wort(i, c));
+        lines.append(cells.join(u'\t'));
+    }
+    return platform::save_lines(the_file, lines, platform::text_encoding::utf16le_bom);
+}
+
+void sprachen::import_from_textfile(const QString& the_file) {
+    QStringList lines;
+    if (!platform::load_lines(the_file, lines) || lines.isEmpty())
+        return;
+    const int columns = tab_count(lines.front()) + 1;
+    vokabel_liste rows;
+    rows.reserve(static_cast<std::size_t>(lines.size()));
+    for (const QString& line : lines)
+        rows.push_back(row_from_line(line, columns));
+    anzahl_sprachen = columns;
+    anzahl_vokabeln = static_cast<std::int32_t>(rows.size());
+    meine_liste = std::move(rows);
+}
+
+void sprachen::append_from_textfile(const QString& the_file) {
+    QStringList lines;
+    if (!platform::load_lines(the_file, lines) || lines.isEmpty())
+        return;
+    if (tab_count(lines.front()) + 1 != anzahl_sprachen) {
+        platform::operator_ui().show_message(QStringLiteral(
+            "Error: Number of languages in file does not match current number in program"));
+        return;
+    }
+    for (const QString& line : lines)
+        meine_liste.push_back(row_from_line(line, anzahl_sprachen));
+    anzahl_vokabeln = static_cast<std::int32_t>(meine_liste.size());
+}
