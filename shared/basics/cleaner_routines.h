@@ -16,5 +16,5 @@ bool add_sub_folder(QString& path, const QString& sub);
 // base \ year \ month \ day \ of today, created as needed; empty text on failure.
 QString date_folder(const QString& base);
 // Deletes matching files whose age exceeds the given one; always true.
-bool delete_old_files(const QString& folder, const QString& mask, int days, int hours,
-                      int minutes, int seconds);
+bool delete_old_files(const QString& folder, const QString& mask, int days, int hours, int minutes,
+                      int seconds);

@@ -22,34 +22,31 @@ qsizetype first_key_line(const QStringList& lines, const QString& key) {
 
 } // namespace
 
-QString ini_text(const QString& key, const QStringList& lines, const QString& default_text) {
+namespace {
+
+// Indices of the value lines of every matching key, first to last. A value line is never
+// itself taken for a key, and a key on the last line has no value.
+QList<qsizetype> value_lines(const QString& key, const QStringList& lines) {
     const QString upper_key = ascii_upper(key);
-    QString result = default_text;
-    qsizetype i = 0;
-    while (i < lines.size()) {
-        if (is_key_line(lines[i], upper_key) && i + 1 < lines.size()) {
-            result = lines[i + 1];
-            // A value line is never itself taken for a key.
-            i += 2;
-        } else {
-            ++i;
-        }
+    QList<qsizetype> found;
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        if (is_key_line(lines[i], upper_key))
+            found.append(++i);
     }
-    return result;
+    return found;
+}
+
+} // namespace
+
+QString ini_text(const QString& key, const QStringList& lines, const QString& default_text) {
+    const QList<qsizetype> found = value_lines(key, lines);
+    return found.isEmpty() ? default_text : lines[found.back()];
 }
 
 int ini_integer(const QString& key, const QStringList& lines, int default_integer) {
-    const QString upper_key = ascii_upper(key);
     int result = default_integer;
-    qsizetype i = 0;
-    while (i < lines.size()) {
-        if (is_key_line(lines[i], upper_key) && i + 1 < lines.size()) {
-            text_to_integer(lines[i + 1], result);
-            i += 2;
-        } else {
-            ++i;
-        }
-    }
+    for (const qsizetype i : value_lines(key, lines))
+        text_to_integer(lines[i], result);
     return result;
 }
 

@@ -1,17 +1,14 @@
 #include "basics/password_file.h"
 
+#include "basics/little_endian.h"
 #include "basics/random_numbers.h"
 #include "basics/string_records.h"
 #include "platform/operator_interface.h"
 
 #include <QByteArray>
 #include <QFile>
-#include <QtEndian>
 
 #include <algorithm>
-#include <array>
-#include <bit>
-#include <cstdint>
 #include <exception>
 
 namespace {
@@ -23,17 +20,6 @@ constexpr qint64 character_filler_bytes = 4 * character_filler_singles;
 constexpr qsizetype max_characters = 65535;
 
 class file_failure {};
-
-void write_bytes(QFile& file, const QByteArray& bytes) {
-    if (file.write(bytes) != bytes.size())
-        throw file_failure{};
-}
-
-QByteArray single_bytes(float value) {
-    QByteArray bytes(4, Qt::Uninitialized);
-    qToLittleEndian<std::uint32_t>(std::bit_cast<std::uint32_t>(value), bytes.data());
-    return bytes;
-}
 
 QByteArray filler(int singles) {
     QByteArray bytes;
@@ -50,15 +36,13 @@ void write_password_file(const QString& text, const QString& file_name) {
     bool written = false;
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         try {
-            write_bytes(file, single_bytes(file_format_version));
-            write_bytes(file, filler(header_filler_singles));
+            write_all(file, single_bytes(file_format_version));
+            write_all(file, filler(header_filler_singles));
             if (text.size() > max_characters)
                 throw file_failure{};
-            QByteArray count(2, Qt::Uninitialized);
-            qToLittleEndian<quint16>(static_cast<quint16>(text.size()), count.data());
-            write_bytes(file, count);
+            write_all(file, uint16_bytes(static_cast<std::uint16_t>(text.size())));
             for (const QChar c : text) {
-                write_bytes(file, filler(character_filler_singles));
+                write_all(file, filler(character_filler_singles));
                 write_string_to_stream(QString(c), file);
             }
             written = file.flush();
@@ -82,14 +66,13 @@ QString read_password_file(const QString& file_name) {
         return text;
     }
     try {
-        std::array<char, 4> version{};
-        if (file.read(version.data(), 4) != 4)
+        QByteArray field;
+        if (!read_exactly(file, 4, field))
             throw file_failure{};
-        set_read_version(std::bit_cast<float>(qFromLittleEndian<std::uint32_t>(version.data())));
-        std::array<char, 2> count_bytes{};
-        if (!file.seek(count_offset) || file.read(count_bytes.data(), 2) != 2)
+        set_read_version(single_at(field, 0));
+        if (!file.seek(count_offset) || !read_exactly(file, 2, field))
             throw file_failure{};
-        const quint16 count = qFromLittleEndian<quint16>(count_bytes.data());
+        const std::uint16_t count = uint16_at(field, 0);
         for (int i = 0; i < count; ++i) {
             // A file that ends early simply yields fewer characters.
             if (!file.seek(std::min(file.pos() + character_filler_bytes, file.size())))

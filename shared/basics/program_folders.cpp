@@ -78,12 +78,15 @@ QString temp_file_name() {
 }
 
 void basics_start_up() {
-    const QString home = home_folder();
-    const QChar separator = platform::path_separator();
-    ensure_folder(home);
-    for (const char* sub : {"downloads", "uploads", "undo_history"})
-        ensure_folder(home + separator + QLatin1String(sub));
-    clear_undo_history();
+    // Without an application data folder the home folder would land in the root folder.
+    if (!application_data_folder().isEmpty()) {
+        const QString home = home_folder();
+        const QChar separator = platform::path_separator();
+        ensure_folder(home);
+        for (const char* sub : {"downloads", "uploads", "undo_history"})
+            ensure_folder(home + separator + QLatin1String(sub));
+        clear_undo_history();
+    }
     platform::use_point_decimal_separator();
     seed_random_numbers(static_cast<std::uint64_t>(
         std::chrono::high_resolution_clock::now().time_since_epoch().count()));

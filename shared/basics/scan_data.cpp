@@ -1,5 +1,6 @@
 #include "basics/scan_data.h"
 
+#include "basics/little_endian.h"
 #include "basics/program_folders.h"
 #include "platform/file_ops.h"
 
@@ -7,11 +8,9 @@
 #include <QDate>
 #include <QFile>
 #include <QTime>
-#include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -32,13 +31,17 @@ std::int32_t not_negative(std::int32_t count) {
     return std::max<std::int32_t>(count, 0);
 }
 
-// Product of three counts, or -1 when it does not fit into 64 bits.
+// Product of three non-negative counts, or -1 when it does not fit into 63 bits.
 std::int64_t checked_product(std::int64_t a, std::int64_t b, std::int64_t c) {
-    std::int64_t ab = 0;
-    std::int64_t abc = 0;
-    if (__builtin_mul_overflow(a, b, &ab) || __builtin_mul_overflow(ab, c, &abc))
+    if (a < 0 || b < 0 || c < 0)
         return -1;
-    return abc;
+    constexpr std::int64_t max = std::numeric_limits<std::int64_t>::max();
+    if (a != 0 && b > max / a)
+        return -1;
+    const std::int64_t ab = a * b;
+    if (ab != 0 && c > max / ab)
+        return -1;
+    return ab * c;
 }
 
 std::size_t element_count(std::int64_t count) {
@@ -56,30 +59,23 @@ class field_writer {
 public:
     explicit field_writer(QFile& file) : file_(file) { buffer_.reserve(chunk); }
 
-    template <typename T> void put(T value) {
-        static_assert(sizeof(T) == 4 || sizeof(T) == 8);
-        if constexpr (sizeof(T) == 4) {
-            std::uint32_t bits = 0;
-            std::memcpy(&bits, &value, sizeof bits);
-            bits = qToLittleEndian(bits);
-            buffer_.append(reinterpret_cast<const char*>(&bits), sizeof bits);
-        } else {
-            std::uint64_t bits = 0;
-            std::memcpy(&bits, &value, sizeof bits);
-            bits = qToLittleEndian(bits);
-            buffer_.append(reinterpret_cast<const char*>(&bits), sizeof bits);
-        }
-        if (buffer_.size() >= chunk)
-            flush();
-    }
+    void put(std::int32_t value) { add(int32_bytes(value)); }
+    void put(float value) { add(single_bytes(value)); }
+    void put(double value) { add(double_bytes(value)); }
 
     void flush() {
-        if (!buffer_.isEmpty() && file_.write(buffer_) != buffer_.size())
-            throw file_error(file_);
+        if (!buffer_.isEmpty())
+            write_all(file_, buffer_);
         buffer_.clear();
     }
 
 private:
+    void add(const QByteArray& field) {
+        buffer_ += field;
+        if (buffer_.size() >= chunk)
+            flush();
+    }
+
     static constexpr qsizetype chunk = 1 << 16;
     QFile& file_;
     QByteArray buffer_;
@@ -90,21 +86,9 @@ class field_reader {
 public:
     explicit field_reader(const QByteArray& data) : data_(data) {}
 
-    template <typename T> bool get(T& value) {
-        static_assert(sizeof(T) == 4 || sizeof(T) == 8);
-        if (data_.size() - offset_ < static_cast<qsizetype>(sizeof(T)))
-            return false;
-        const char* at = data_.constData() + offset_;
-        offset_ += static_cast<qsizetype>(sizeof(T));
-        if constexpr (sizeof(T) == 4) {
-            const std::uint32_t bits = qFromLittleEndian<std::uint32_t>(at);
-            std::memcpy(&value, &bits, sizeof value);
-        } else {
-            const std::uint64_t bits = qFromLittleEndian<std::uint64_t>(at);
-            std::memcpy(&value, &bits, sizeof value);
-        }
-        return true;
-    }
+    bool get(std::int32_t& value) { return take(4, value, int32_at); }
+    bool get(float& value) { return take(4, value, single_at); }
+    bool get(double& value) { return take(8, value, double_at); }
 
     template <typename T> bool get_all(std::vector<T>& values) {
         for (T& value : values)
@@ -114,6 +98,15 @@ public:
     }
 
 private:
+    template <typename T>
+    bool take(qsizetype size, T& value, T (*decode)(const QByteArray&, qsizetype)) {
+        if (data_.size() - offset_ < size)
+            return false;
+        value = decode(data_, offset_);
+        offset_ += size;
+        return true;
+    }
+
     const QByteArray& data_;
     qsizetype offset_ = 0;
 };

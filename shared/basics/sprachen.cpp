@@ -1,5 +1,6 @@
 #include "basics/sprachen.h"
 
+#include "basics/little_endian.h"
 #include "basics/string_records.h"
 #include "basics/text_fields.h"
 #include "platform/line_list.h"
@@ -9,11 +10,8 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QStringList>
-#include <QtEndian>
 
 #include <algorithm>
-#include <array>
-#include <bit>
 #include <exception>
 #include <stdexcept>
 #include <utility>
@@ -28,28 +26,11 @@ constexpr float markless_version = 3.17f;
 constexpr qint64 new_record_min_size = 4;
 constexpr qint64 old_record_min_size = 4 + 256;
 
-void write_bytes(QIODevice& file, const QByteArray& bytes) {
-    if (file.write(bytes) != bytes.size())
-        throw std::runtime_error("write failed");
-}
-
-QByteArray int32_bytes(qint32 value) {
-    QByteArray bytes(4, Qt::Uninitialized);
-    qToLittleEndian<qint32>(value, bytes.data());
-    return bytes;
-}
-
-QByteArray single_bytes(float value) {
-    QByteArray bytes(4, Qt::Uninitialized);
-    qToLittleEndian<quint32>(std::bit_cast<quint32>(value), bytes.data());
-    return bytes;
-}
-
 qint32 read_int32(QIODevice& file) {
-    std::array<char, 4> bytes{};
-    if (file.read(bytes.data(), 4) != 4)
+    QByteArray bytes;
+    if (!read_exactly(file, 4, bytes))
         throw std::runtime_error("read failed");
-    return qFromLittleEndian<qint32>(bytes.data());
+    return int32_at(bytes, 0);
 }
 
 vokabel row_from_line(const QString& line, int columns) {
@@ -143,11 +124,10 @@ void sprachen::load_from_file(const QString& this_file) {
     if (file.size() <= header_size)
         return;
     try {
-        const QByteArray mark = file.read(unicode_mark.size());
-        std::array<char, 4> version{};
-        if (mark.size() != unicode_mark.size() || file.read(version.data(), 4) != 4)
+        QByteArray mark, version;
+        if (!read_exactly(file, unicode_mark.size(), mark) || !read_exactly(file, 4, version))
             return;
-        set_read_version(std::bit_cast<float>(qFromLittleEndian<quint32>(version.data())));
+        set_read_version(single_at(version, 0));
         if (mark != unicode_mark)
             set_read_version(markless_version);
         if (static_cast<double>(read_version()) < 3.18 && !file.seek(0))
@@ -181,10 +161,10 @@ bool sprachen::save_to_file(const QString& this_file) const {
     if (!file.open(QIODevice::WriteOnly))
         return false;
     try {
-        write_bytes(file, unicode_mark);
-        write_bytes(file, single_bytes(file_format_version));
-        write_bytes(file, int32_bytes(anzahl_sprachen));
-        write_bytes(file, int32_bytes(anzahl_vokabeln));
+        write_all(file, unicode_mark);
+        write_all(file, single_bytes(file_format_version));
+        write_all(file, int32_bytes(anzahl_sprachen));
+        write_all(file, int32_bytes(anzahl_vokabeln));
         for (int i = 0; i < anzahl_vokabeln; ++i)
             for (int c = 0; c < anzahl_sprachen; ++c)
                 write_string_to_stream(wort(i, c), file);

@@ -21,8 +21,8 @@ bool wildcard_match(const QString& mask, const QString& name) {
     qsizetype m = 0, n = 0, star = -1, resume = 0;
     while (n < name.size()) {
         if (m < mask.size() &&
-            (mask[m] == u'?' || (mask[m] != u'*' && mask[m].toCaseFolded() ==
-                                                        name[n].toCaseFolded()))) {
+            (mask[m] == u'?' ||
+             (mask[m] != u'*' && mask[m].toCaseFolded() == name[n].toCaseFolded()))) {
             ++m;
             ++n;
         } else if (m < mask.size() && mask[m] == u'*') {
@@ -42,10 +42,8 @@ bool wildcard_match(const QString& mask, const QString& name) {
 
 void read_attributes(const QFileInfo& info, directory_entry& entry) {
 #ifdef Q_OS_WIN
-    const DWORD attributes =
-        GetFileAttributesW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(
-                                                         info.absoluteFilePath())
-                                                         .utf16()));
+    const DWORD attributes = GetFileAttributesW(
+        reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(info.absoluteFilePath()).utf16()));
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         entry.is_hidden = (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
         entry.is_system = (attributes & FILE_ATTRIBUTE_SYSTEM) != 0;
@@ -79,9 +77,8 @@ bool list_directory(const QString& pattern, std::vector<directory_entry>& entrie
     QDir dir(folder);
     if (!dir.exists())
         return false;
-    const QFileInfoList infos =
-        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                          QDir::NoSort);
+    const QFileInfoList infos = dir.entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
     for (const QFileInfo& info : infos) {
         if (!mask_matches(mask, info.fileName()))
             continue;

@@ -50,8 +50,7 @@ bool file_open_for_writing_by_any_process(const QString& path) {
             if (::stat(link.constData(), &opened) != 0)
                 continue;
             if (opened.st_dev == target.st_dev && opened.st_ino == target.st_ino &&
-                descriptor_writes(QStringLiteral("/proc/") + pid + QStringLiteral("/fdinfo/") +
-                                  fd))
+                descriptor_writes(QStringLiteral("/proc/") + pid + QStringLiteral("/fdinfo/") + fd))
                 return true;
         }
     }
@@ -80,9 +79,13 @@ bool file_held_open_by_other(const QString& path) {
 
 #else
 
-bool file_open_for_writing_by_any_process(const QString&) { return false; }
+bool file_open_for_writing_by_any_process(const QString&) {
+    return false;
+}
 
-bool file_held_open_by_other(const QString&) { return false; }
+bool file_held_open_by_other(const QString&) {
+    return false;
+}
 
 #endif
 

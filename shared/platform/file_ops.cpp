@@ -20,14 +20,13 @@ namespace platform {
 bool rename_no_overwrite(const QString& from, const QString& to) {
 #ifdef Q_OS_WIN
     return MoveFileExW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(from).utf16()),
-                       reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(to).utf16()),
-                       0) != 0;
+                       reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(to).utf16()), 0) != 0;
 #else
     const QByteArray source = QFile::encodeName(from);
     const QByteArray target = QFile::encodeName(to);
 #ifdef RENAME_NOREPLACE
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
-                    RENAME_NOREPLACE) == 0)
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
+        0)
         return true;
     if (errno != EINVAL && errno != ENOSYS)
         return false;
@@ -88,10 +87,16 @@ bool file_exists(const QString& path) {
     return info.exists() && !info.isDir();
 }
 
-bool folder_exists(const QString& path) { return QFileInfo(path).isDir(); }
+bool folder_exists(const QString& path) {
+    return QFileInfo(path).isDir();
+}
 
-bool delete_file(const QString& path) { return !path.isEmpty() && QFile::remove(path); }
+bool delete_file(const QString& path) {
+    return !path.isEmpty() && QFile::remove(path);
+}
 
-bool make_folder(const QString& path) { return !path.isEmpty() && QDir().mkdir(path); }
+bool make_folder(const QString& path) {
+    return !path.isEmpty() && QDir().mkdir(path);
+}
 
 } // namespace platform

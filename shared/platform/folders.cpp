@@ -30,7 +30,8 @@ QString program_file_path() {
         return QDir::toNativeSeparators(redirection()->program_file);
     if (QCoreApplication::instance())
         return QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
-    return QDir::toNativeSeparators(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
+    return QDir::toNativeSeparators(
+        QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
 }
 
 QString program_folder() {
@@ -56,8 +57,12 @@ QString temp_folder() {
     return QDir::toNativeSeparators(without_trailing_separator(folder));
 }
 
-void redirect_folders(const folder_redirection& replacement) { redirection() = replacement; }
+void redirect_folders(const folder_redirection& replacement) {
+    redirection() = replacement;
+}
 
-void reset_folders() { redirection().reset(); }
+void reset_folders() {
+    redirection().reset();
+}
 
 } // namespace platform

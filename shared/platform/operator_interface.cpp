@@ -18,7 +18,9 @@ std::unique_ptr<operator_interface>& installed() {
 
 } // namespace
 
-void log_operator::show_message(const QString& text) { qWarning().noquote() << text; }
+void log_operator::show_message(const QString& text) {
+    qWarning().noquote() << text;
+}
 
 bool log_operator::ask_yes_no(const QString& caption, const QString& text) {
     qWarning().noquote() << caption << ":" << text << "-> No";
@@ -31,11 +33,17 @@ QString log_operator::input_box(const QString& caption, const QString& prompt,
     return preset;
 }
 
-QString log_operator::open_file(const file_dialog_request&) { return {}; }
+QString log_operator::open_file(const file_dialog_request&) {
+    return {};
+}
 
-QString log_operator::save_file(const file_dialog_request&) { return {}; }
+QString log_operator::save_file(const file_dialog_request&) {
+    return {};
+}
 
-QString log_operator::browse_for_folder(const QString&, const QString&, bool) { return {}; }
+QString log_operator::browse_for_folder(const QString&, const QString&, bool) {
+    return {};
+}
 
 operator_interface& operator_ui() {
     auto& current = installed();

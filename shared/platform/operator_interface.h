@@ -56,7 +56,8 @@ public:
 operator_interface& operator_ui();
 
 // Installs `replacement` and returns the previous one (nullptr stands for the log operator).
-std::unique_ptr<operator_interface> install_operator(std::unique_ptr<operator_interface> replacement);
+std::unique_ptr<operator_interface>
+install_operator(std::unique_ptr<operator_interface> replacement);
 
 // Shows the busy cursor for the lifetime of the object, the arrow cursor afterwards,
 // however the scope is left.

@@ -4,7 +4,9 @@
 
 namespace platform {
 
-QChar path_separator() { return QDir::separator(); }
+QChar path_separator() {
+    return QDir::separator();
+}
 
 bool is_path_separator(QChar c) {
 #ifdef Q_OS_WIN
@@ -24,7 +26,9 @@ QString join_path(const QString& folder, const QString& name) {
     return folder + path_separator() + name;
 }
 
-QString native_path(const QString& path) { return QDir::toNativeSeparators(path); }
+QString native_path(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
 
 void split_path(const QString& path, QString& folder, QString& name) {
     qsizetype cut = path.size() - 1;

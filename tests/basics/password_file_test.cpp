@@ -1,5 +1,6 @@
 #include "basics/password_file.h"
 
+#include "basics/little_endian.h"
 #include "basics/string_records.h"
 #include "scratch_fixture.h"
 
@@ -28,27 +29,10 @@ private:
     float saved_version_;
 };
 
-QByteArray single_bytes(float value) {
-    QByteArray bytes(4, Qt::Uninitialized);
-    qToLittleEndian<std::uint32_t>(std::bit_cast<std::uint32_t>(value), bytes.data());
-    return bytes;
-}
-
-qint32 int32_at(const QByteArray& bytes, qsizetype offset) {
-    return qFromLittleEndian<qint32>(bytes.constData() + offset);
-}
-
-quint16 uint16_at(const QByteArray& bytes, qsizetype offset) {
-    return qFromLittleEndian<quint16>(bytes.constData() + offset);
-}
-
 // Header of a password file with the given version and text length; filler of 0xFF bytes
 // (a reader must skip it whatever it holds).
 QByteArray header(float version, quint16 count) {
-    QByteArray bytes = single_bytes(version) + QByteArray(748, '\xFF');
-    QByteArray n(2, Qt::Uninitialized);
-    qToLittleEndian<quint16>(count, n.data());
-    return bytes + n;
+    return single_bytes(version) + QByteArray(748, '\xFF') + uint16_bytes(count);
 }
 
 TEST_F(password_file, layout_of_empty_and_one_character_texts) {

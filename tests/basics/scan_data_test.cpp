@@ -1,5 +1,7 @@
 #include "basics/scan_data.h"
 
+#include "basics/little_endian.h"
+
 #include "scratch_fixture.h"
 #include "test_data_path.h"
 
@@ -48,18 +50,6 @@ struct byte_builder {
         return *this;
     }
 };
-
-template <typename T> T field_at(const QByteArray& bytes, qsizetype offset) {
-    T value{};
-    if constexpr (sizeof(T) == 4) {
-        const auto bits = qFromLittleEndian<std::uint32_t>(bytes.constData() + offset);
-        std::memcpy(&value, &bits, sizeof(T));
-    } else {
-        const auto bits = qFromLittleEndian<std::uint64_t>(bytes.constData() + offset);
-        std::memcpy(&value, &bits, sizeof(T));
-    }
-    return value;
-}
 
 void expect_same_content(const scan_data& a, const scan_data& b) {
     EXPECT_EQ(a.no_positions, b.no_positions);
@@ -215,23 +205,23 @@ TEST_F(scan_data_test, part_files_cut_positions_into_consecutive_blocks) {
 
             // No date-time at the end.
             ASSERT_EQ(bytes.size(), 16 + 8 * count + 12 * spectra + 4 * count * spectra * points);
-            EXPECT_EQ(field_at<float>(bytes, 0), 1.2f);
-            EXPECT_EQ(field_at<std::int32_t>(bytes, 4), count);
-            EXPECT_EQ(field_at<std::int32_t>(bytes, 8), spectra);
-            EXPECT_EQ(field_at<std::int32_t>(bytes, 12), points);
+            EXPECT_EQ(single_at(bytes, 0), 1.2f);
+            EXPECT_EQ(int32_at(bytes, 4), count);
+            EXPECT_EQ(int32_at(bytes, 8), spectra);
+            EXPECT_EQ(int32_at(bytes, 12), points);
             qsizetype at = 16;
             for (std::int32_t p = 0; p < count; ++p, at += 4)
-                EXPECT_EQ(field_at<std::int32_t>(bytes, at), data.positions[first + p]);
+                EXPECT_EQ(int32_at(bytes, at), data.positions[first + p]);
             for (std::int32_t p = 0; p < count; ++p, at += 4)
-                EXPECT_EQ(field_at<float>(bytes, at), data.sheet_resistance[first + p]);
+                EXPECT_EQ(single_at(bytes, at), data.sheet_resistance[first + p]);
             for (std::int32_t s = 0; s < spectra; ++s, at += 12) {
-                EXPECT_EQ(field_at<float>(bytes, at), data.x_min[s]);
-                EXPECT_EQ(field_at<float>(bytes, at + 4), data.x_max[s]);
-                EXPECT_EQ(field_at<std::int32_t>(bytes, at + 8), data.no_points[s]);
+                EXPECT_EQ(single_at(bytes, at), data.x_min[s]);
+                EXPECT_EQ(single_at(bytes, at + 4), data.x_max[s]);
+                EXPECT_EQ(int32_at(bytes, at + 8), data.no_points[s]);
             }
             const std::int32_t run_start = first * spectra * points;
             for (std::int32_t i = 0; i < count * spectra * points; ++i, at += 4)
-                EXPECT_EQ(field_at<float>(bytes, at), data.spectral_data[run_start + i]) << i;
+                EXPECT_EQ(single_at(bytes, at), data.spectral_data[run_start + i]) << i;
             first += count;
         }
         EXPECT_EQ(first, c.positions);

@@ -1,15 +1,14 @@
 #include "basics/sprachen.h"
 
+#include "basics/little_endian.h"
 #include "basics/string_records.h"
 #include "scratch_fixture.h"
 
 #include <QByteArray>
 #include <QStringEncoder>
-#include <QtEndian>
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -26,18 +25,6 @@ protected:
 private:
     float saved_version_;
 };
-
-QByteArray int32_bytes(qint32 value) {
-    QByteArray bytes(4, Qt::Uninitialized);
-    qToLittleEndian<qint32>(value, bytes.data());
-    return bytes;
-}
-
-QByteArray single_bytes(float value) {
-    QByteArray bytes(4, Qt::Uninitialized);
-    qToLittleEndian<std::uint32_t>(std::bit_cast<std::uint32_t>(value), bytes.data());
-    return bytes;
-}
 
 QByteArray new_record(const QString& text) {
     return int32_bytes(static_cast<qint32>(2 * text.size())) +

@@ -1,10 +1,11 @@
 #include "basics/string_records.h"
 
+#include "basics/little_endian.h"
+
 #include "platform/code_page.h"
 
 #include <QBuffer>
 #include <QByteArray>
-#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -29,12 +30,6 @@ private:
 // Byte literals keep their embedded zero bytes.
 template <std::size_t N> QByteArray raw(const char (&literal)[N]) {
     return QByteArray(literal, static_cast<qsizetype>(N - 1));
-}
-
-QByteArray int32_bytes(qint32 value) {
-    QByteArray bytes(4, Qt::Uninitialized);
-    qToLittleEndian<qint32>(value, bytes.data());
-    return bytes;
 }
 
 // One old-layout record: the character count, then 256-byte blocks of up to 255 characters.

@@ -13,24 +13,15 @@ TEST(mask, windows_wildcard_semantics) {
         bool matches;
     };
     const std::vector<case_t> cases = {
-        {"*.*", "README", true},
-        {"*.*", ".hidden", true},
-        {"*", "a.b.c", true},
-        {"*.csv", "a.csv", true},
-        {"*.csv", "A.CSV", true},
-        {"*.CSV", "a.csv", true},
-        {"*.csv", "a.csv.tmp", false},
-        {"*.csv", "acsv", false},
-        {"?.txt", "a.txt", true},
-        {"?.txt", "ab.txt", false},
-        {"a*b*c", "aXbYc", true},
-        {"a*b*c", "aXbY", false},
-        {"abc.*", "abc", true},
-        {"abc.*", "abc.def", true},
-        {"abc.*", "abcd", false},
-        {"Load_*___*.xy", "load_12___T___1.xy", true},
-        {"name.ini", "NAME.INI", true},
-        {"name.ini", "name.in", false},
+        {"*.*", "README", true},        {"*.*", ".hidden", true},
+        {"*", "a.b.c", true},           {"*.csv", "a.csv", true},
+        {"*.csv", "A.CSV", true},       {"*.CSV", "a.csv", true},
+        {"*.csv", "a.csv.tmp", false},  {"*.csv", "acsv", false},
+        {"?.txt", "a.txt", true},       {"?.txt", "ab.txt", false},
+        {"a*b*c", "aXbYc", true},       {"a*b*c", "aXbY", false},
+        {"abc.*", "abc", true},         {"abc.*", "abc.def", true},
+        {"abc.*", "abcd", false},       {"Load_*___*.xy", "load_12___T___1.xy", true},
+        {"name.ini", "NAME.INI", true}, {"name.ini", "name.in", false},
     };
     for (const case_t& c : cases) {
         SCOPED_TRACE(std::string(c.mask) + " / " + c.name);
@@ -96,8 +87,8 @@ TEST(paths, joining_and_splitting_with_the_native_separator) {
     EXPECT_EQ(platform::join_path(QString(), QStringLiteral("b")), QStringLiteral("b"));
 
     QString folder, name;
-    platform::split_path(QStringLiteral("x") + s + QStringLiteral("y") + s + QStringLiteral("*.csv"),
-                         folder, name);
+    platform::split_path(
+        QStringLiteral("x") + s + QStringLiteral("y") + s + QStringLiteral("*.csv"), folder, name);
     EXPECT_EQ(folder, QStringLiteral("x") + s + QStringLiteral("y"));
     EXPECT_EQ(name, QStringLiteral("*.csv"));
     platform::split_path(QStringLiteral("plain"), folder, name);

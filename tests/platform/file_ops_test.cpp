@@ -32,9 +32,11 @@ TEST_F(file_ops, rename_never_overwrites) {
 TEST_F(file_ops, rename_of_folders_never_overwrites_either) {
     write_file(QStringLiteral("one/x"));
     write_file(QStringLiteral("two/y"));
-    EXPECT_FALSE(platform::rename_no_overwrite(path(QStringLiteral("one")), path(QStringLiteral("two"))));
+    EXPECT_FALSE(
+        platform::rename_no_overwrite(path(QStringLiteral("one")), path(QStringLiteral("two"))));
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("two/y"))));
-    EXPECT_TRUE(platform::rename_no_overwrite(path(QStringLiteral("one")), path(QStringLiteral("three"))));
+    EXPECT_TRUE(
+        platform::rename_no_overwrite(path(QStringLiteral("one")), path(QStringLiteral("three"))));
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("three/x"))));
 }
 
@@ -89,9 +91,9 @@ TEST_F(file_ops, existence_deletion_and_folder_creation) {
 class writer_process {
 public:
     explicit writer_process(const QString& file) {
-        process_.start(QStringLiteral("/bin/sh"),
-                       {QStringLiteral("-c"),
-                        QStringLiteral("exec 3>>\"$0\"; echo ready; read x"), file});
+        process_.start(
+            QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"), QStringLiteral("exec 3>>\"$0\"; echo ready; read x"), file});
         EXPECT_TRUE(process_.waitForStarted(5000));
         EXPECT_TRUE(process_.waitForReadyRead(5000));
     }

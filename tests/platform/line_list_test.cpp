@@ -21,7 +21,8 @@ TEST(line_list, split_lines_like_the_system) {
         {QStringLiteral("a"), {QStringLiteral("a")}},
         {QStringLiteral("a\r\n"), {QStringLiteral("a")}},
         {QStringLiteral("a\r\nb"), {QStringLiteral("a"), QStringLiteral("b")}},
-        {QStringLiteral("a\nb\rc\r\n"), {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}},
+        {QStringLiteral("a\nb\rc\r\n"),
+         {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}},
         {QStringLiteral("\r\n\r\n"), {QString(), QString()}},
         {QStringLiteral(" a \t"), {QStringLiteral(" a \t")}},
     };
@@ -35,7 +36,8 @@ class line_files : public scratch_fixture {};
 
 TEST_F(line_files, saved_in_windows_1252_with_cr_lf_after_every_line) {
     const QString file = path(QStringLiteral("settings.ini"));
-    ASSERT_TRUE(platform::save_lines(file, {QStringLiteral("Käse"), QString(), QStringLiteral("1")}));
+    ASSERT_TRUE(
+        platform::save_lines(file, {QStringLiteral("Käse"), QString(), QStringLiteral("1")}));
     EXPECT_EQ(read_file(file), QByteArray("K\xE4se\r\n\r\n1\r\n"));
 
     QStringList lines;
@@ -45,9 +47,11 @@ TEST_F(line_files, saved_in_windows_1252_with_cr_lf_after_every_line) {
 
 TEST_F(line_files, saved_as_utf16_with_mark) {
     const QString file = path(QStringLiteral("export.txt"));
-    ASSERT_TRUE(platform::save_lines(file, {QStringLiteral("a\tΩ")},
-                                     platform::text_encoding::utf16le_bom));
-    EXPECT_EQ(read_file(file), QByteArray("\xFF\xFE" "a\0\t\0\xA9\x03\r\0\n\0", 12));
+    ASSERT_TRUE(
+        platform::save_lines(file, {QStringLiteral("a\tΩ")}, platform::text_encoding::utf16le_bom));
+    EXPECT_EQ(read_file(file), QByteArray("\xFF\xFE"
+                                          "a\0\t\0\xA9\x03\r\0\n\0",
+                                          12));
     QStringList lines;
     ASSERT_TRUE(platform::load_lines(file, lines));
     EXPECT_EQ(lines, QStringList{QStringLiteral("a\tΩ")});

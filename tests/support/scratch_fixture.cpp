@@ -12,8 +12,8 @@ scratch_fixture::scratch_fixture() {
     QDir root(scratch_.path());
     for (const char* folder : {"program", "appdata", "temp"})
         root.mkpath(QString::fromLatin1(folder));
-    platform::redirect_folders({path(QStringLiteral("program/test_program.exe")),
-                                app_data_folder(), temp_folder()});
+    platform::redirect_folders(
+        {path(QStringLiteral("program/test_program.exe")), app_data_folder(), temp_folder()});
     auto ui = std::make_unique<scripted_operator>();
     ui_ = ui.get();
     previous_ui_ = platform::install_operator(std::move(ui));

@@ -7,13 +7,17 @@ scripted_operator::~scripted_operator() {
         ADD_FAILURE() << "prepared answer never asked for: " << left.text.toStdString();
 }
 
-void scripted_operator::answer_yes_no(bool yes) { answers_.push_back({kind::yes_no, {}, yes}); }
+void scripted_operator::answer_yes_no(bool yes) {
+    answers_.push_back({kind::yes_no, {}, yes});
+}
 
 void scripted_operator::answer_input(const QString& text) {
     answers_.push_back({kind::input, text, true});
 }
 
-void scripted_operator::cancel_input() { answers_.push_back({kind::input, {}, false}); }
+void scripted_operator::cancel_input() {
+    answers_.push_back({kind::input, {}, false});
+}
 
 void scripted_operator::answer_open_file(const QString& path) {
     answers_.push_back({kind::open_file, path});
@@ -38,7 +42,9 @@ bool scripted_operator::take(kind what, const QString& question, answer& result)
     return true;
 }
 
-void scripted_operator::show_message(const QString& text) { messages.append(text); }
+void scripted_operator::show_message(const QString& text) {
+    messages.append(text);
+}
 
 bool scripted_operator::ask_yes_no(const QString& caption, const QString& text) {
     answer result;

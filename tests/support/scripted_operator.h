@@ -16,11 +16,11 @@ public:
 
     // Prepared answers, consumed in order.
     void answer_yes_no(bool yes);
-    void answer_input(const QString& text); // the text the operator types
-    void cancel_input();                    // the input box then returns its preset
-    void answer_open_file(const QString& path);   // empty text: cancel
-    void answer_save_file(const QString& path);   // empty text: cancel
-    void answer_folder(const QString& path);      // empty text: cancel
+    void answer_input(const QString& text);     // the text the operator types
+    void cancel_input();                        // the input box then returns its preset
+    void answer_open_file(const QString& path); // empty text: cancel
+    void answer_save_file(const QString& path); // empty text: cancel
+    void answer_folder(const QString& path);    // empty text: cancel
 
     // Everything shown so far: messages, and the caption and text of every question.
     QStringList messages;
