@@ -3,6 +3,7 @@
 #include "basics/little_endian.h"
 #include "basics/string_records.h"
 #include "scratch_fixture.h"
+#include "test_data_path.h"
 
 #include <QByteArray>
 #include <QtEndian>
@@ -132,6 +133,13 @@ TEST_F(password_file, damaged_and_old_files) {
         EXPECT_EQ(read_password_file(file), c.text);
         EXPECT_EQ(ui().messages.size(), c.message ? 1 : 0);
     }
+}
+
+TEST_F(password_file, golden_file_with_old_layout_records_reads_back) {
+    const QString file = QStringLiteral(KALIX_TEST_DATA_DIR "/old_layout_password.bin");
+    EXPECT_EQ(read_password_file(file), QString::fromUtf8("Server=line4;Pwd=\xC3\xA4\xE2\x82\xAC"));
+    EXPECT_FLOAT_EQ(read_version(), 3.0f);
+    EXPECT_TRUE(ui().messages.isEmpty());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "basics/little_endian.h"
 #include "basics/string_records.h"
 #include "scratch_fixture.h"
+#include "test_data_path.h"
 
 #include <QByteArray>
 #include <QStringEncoder>
@@ -73,7 +74,21 @@ TEST_F(sprachen_table, new_table_saves_to_75_bytes) {
     ASSERT_EQ(expected.size(), 75);
     EXPECT_EQ(read_file(file), expected);
     EXPECT_EQ(read_file(file).mid(19, 4), int32_bytes(16));
+    EXPECT_EQ(read_file(file), read_file(QStringLiteral(KALIX_TEST_DATA_DIR "/new_table.bin")));
     EXPECT_EQ(ui().busy_depth, 0);
+}
+
+TEST_F(sprachen_table, golden_file_of_the_older_kind_reads_back) {
+    // Counts at offset 0, then 8-bit block records in Windows-1252.
+    sprachen table;
+    table.load_from_file(QStringLiteral(KALIX_TEST_DATA_DIR "/old_layout_table.bin"));
+    EXPECT_EQ(table.anzahl_sprachen, 3);
+    EXPECT_EQ(table.anzahl_vokabeln, 3);
+    EXPECT_EQ(table.meine_liste,
+              (vokabel_liste{new_titles,
+                             {"Transmission", "T", "Transmission"},
+                             {"Reflection Film", "Rf", "Reflexion Schicht \u00E4\u20AC"}}));
+    EXPECT_EQ(table.translation("Reflection Film", 1, "?"), QStringLiteral("Rf"));
 }
 
 TEST_F(sprachen_table, save_and_load_round_trip) {
