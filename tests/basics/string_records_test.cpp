@@ -61,6 +61,23 @@ QString read_from(const QByteArray& bytes, qint64* position_after = nullptr) {
     return text;
 }
 
+// One record read from the start of `bytes`: its text and where the stream stands after it.
+struct record_case {
+    const char* name;
+    QByteArray bytes;
+    QString text;
+    qint64 position_after;
+};
+
+void expect_reads(const std::vector<record_case>& cases) {
+    for (const record_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        qint64 position = -1;
+        EXPECT_EQ(read_from(c.bytes, &position), c.text);
+        EXPECT_EQ(position, c.position_after);
+    }
+}
+
 QByteArray written(const QString& text) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -106,25 +123,13 @@ TEST_F(string_records, new_layout_round_trip_of_several_records) {
 
 TEST_F(string_records, new_layout_damaged_records) {
     set_read_version(3.18f);
-    struct damaged_case {
-        const char* name;
-        QByteArray bytes;
-        QString text;
-        qint64 position_after;
-    };
-    const std::vector<damaged_case> cases = {
+    expect_reads({
         {"fewer than 4 bytes consume nothing", raw("\x02\0\0"), {}, 0},
         {"count beyond the stream stops after the count", int32_bytes(6) + raw("a\0b\0"), {}, 4},
         {"negative count", int32_bytes(-2) + raw("a\0"), {}, 4},
         {"odd count drops the last byte", int32_bytes(3) + raw("a\0btail"), QStringLiteral("a"), 7},
         {"huge count", int32_bytes(0x7FFFFFFF) + raw("a\0"), {}, 4},
-    };
-    for (const damaged_case& c : cases) {
-        SCOPED_TRACE(c.name);
-        qint64 position = -1;
-        EXPECT_EQ(read_from(c.bytes, &position), c.text);
-        EXPECT_EQ(position, c.position_after);
-    }
+    });
 }
 
 TEST_F(string_records, old_layout_records) {
@@ -135,13 +140,7 @@ TEST_F(string_records, old_layout_records) {
     EXPECT_EQ(static_cast<unsigned char>(record300[4]), 255);
     EXPECT_EQ(static_cast<unsigned char>(record300[4 + 256]), 45);
 
-    struct old_case {
-        const char* name;
-        QByteArray bytes;
-        QString text;
-        qint64 position_after;
-    };
-    const std::vector<old_case> cases = {
+    expect_reads({
         {"empty text is one block", old_record({}), {}, 260},
         {"Windows-1252 bytes", old_record("\x80 \xE9\x9F"),
          QString::fromUtf8("\xE2\x82\xAC \xC3\xA9\xC5\xB8"), 260},
@@ -153,13 +152,7 @@ TEST_F(string_records, old_layout_records) {
         // The block lengths rule; the announced count only decides the number of blocks.
         {"block lengths win over the count", old_record("abcdef", 2), QStringLiteral("abcdef"),
          260},
-    };
-    for (const old_case& c : cases) {
-        SCOPED_TRACE(c.name);
-        qint64 position = -1;
-        EXPECT_EQ(read_from(c.bytes, &position), c.text);
-        EXPECT_EQ(position, c.position_after);
-    }
+    });
 }
 
 TEST_F(string_records, old_layout_short_reads_throw) {
