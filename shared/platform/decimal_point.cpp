@@ -13,8 +13,4 @@ void use_point_decimal_separator() {
     std::setlocale(LC_NUMERIC, "C");
 }
 
-QString fixed_point_text(double value, int decimals) {
-    return QLocale::c().toString(value, 'f', decimals);
-}
-
 } // namespace platform

@@ -1,14 +1,9 @@
 #pragma once
 
-#include <QString>
-
 namespace platform {
 
 // Makes "." the decimal separator of every number formatted or parsed in this
 // process (Qt's default locale and the C library), whatever the regional setting.
 void use_point_decimal_separator();
-
-// Fixed-point text with exactly `decimals` digits after ".", rounded.
-QString fixed_point_text(double value, int decimals);
 
 } // namespace platform
