@@ -1,0 +1,1 @@
+#include "cleaner_settings.h"

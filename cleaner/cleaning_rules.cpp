@@ -1,0 +1,1 @@
+#include "cleaning_rules.h"

@@ -1,0 +1,1 @@
+#include "error_reporting_application.h"
