@@ -24,3 +24,10 @@ QStringList channel_folders(const QString& total_output_path, const QStringList&
 
 // The text of the one-time confirmation question for the given folder list.
 QString cleaning_question(const QStringList& folders);
+
+// The folders the confirmation question lists, for lifetimes that passed the validation:
+// the input folders that exist, then, if `total_output_path` exists, every channel folder
+// whether it exists or not.
+QStringList question_folder_list(const QString& input_path_editor_text,
+                                 const QStringList& input_lines, const QString& total_output_path,
+                                 const QStringList& output_lines);
