@@ -67,18 +67,20 @@ QString date_folder(const QString& base) {
 
 bool delete_old_files(const QString& folder, const QString& mask, int days, int hours, int minutes,
                       int seconds) {
-    const double limit_days = days + hours / 24.0 + minutes / 1440.0 + seconds / 86400.0;
+    // Whole milliseconds: a sum of fractional days would round a file exactly at the
+    // lifetime to either side of it.
+    const qint64 limit_msecs =
+        (((static_cast<qint64>(days) * 24 + hours) * 60 + minutes) * 60 + seconds) * 1000;
     std::vector<platform::directory_entry> entries;
     if (!platform::list_directory(platform::join_path(folder, mask), entries))
         return true;
     const QDateTime now = QDateTime::currentDateTime();
-    constexpr double msecs_per_day = 86400000.0;
     QStringList outdated;
     for (const platform::directory_entry& entry : entries) {
         const QString full = platform::join_path(folder, entry.name);
         if (entry.is_folder || !entry.last_write.isValid() || !platform::file_exists(full))
             continue;
-        if (static_cast<double>(entry.last_write.msecsTo(now)) / msecs_per_day > limit_days)
+        if (entry.last_write.msecsTo(now) > limit_msecs)
             outdated.append(full);
     }
     for (const QString& full : outdated)

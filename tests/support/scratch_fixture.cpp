@@ -50,3 +50,15 @@ void scratch_fixture::age_file(const QString& full_path, qint64 seconds) {
     ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-seconds),
                                  QFileDevice::FileModificationTime));
 }
+
+QString scratch_fixture::make_kalix_installation(const QString& relative, const QString& product,
+                                                 const QStringList& channels) const {
+    QDir root(scratch_.path());
+    root.mkpath(relative + QStringLiteral("/database/current_product"));
+    if (!product.isEmpty())
+        write_file(relative + QStringLiteral("/database/current_product/") + product);
+    for (const QString& channel : channels)
+        root.mkpath(relative + QStringLiteral("/database/products/") + product +
+                    QStringLiteral("/measurements/") + channel + QStringLiteral("/new"));
+    return path(relative) + QDir::separator();
+}

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -29,6 +30,11 @@ protected:
     static QByteArray read_file(const QString& full_path);
     // Makes the file's last-write time lie `seconds` in the past.
     static void age_file(const QString& full_path, qint64 seconds);
+
+    // A KALIX installation below `relative`: the product marker (none when `product` is
+    // empty) and a "new" folder for every channel. Returns the folder with a trailing separator.
+    QString make_kalix_installation(const QString& relative, const QString& product,
+                                    const QStringList& channels = {}) const;
 
     scripted_operator& ui() { return *ui_; }
 
