@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include <functional>
+
 namespace platform {
 
 // The application object of both programs: an error that escapes an event handler is
@@ -11,5 +13,10 @@ public:
     error_reporting_application(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 };
+
+// What notify does around the delivery of one event: returns the result of `deliver`, or
+// false after showing the text of an error that escaped it. An error while a report is
+// still on screen (or in a thread without windows) only goes to the log.
+bool deliver_reporting_errors(const std::function<bool()>& deliver);
 
 } // namespace platform
