@@ -9,6 +9,7 @@
 #include "platform/folders.h"
 #include "platform/line_list.h"
 #include "platform/operator_interface.h"
+#include "platform_widgets/error_reporting_application.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -130,11 +131,22 @@ TKALIX_spectrum_scanner::TKALIX_spectrum_scanner(QWidget* parent) : QWidget(pare
              Label4b, ovix_insitu_editor})
         hidden->setVisible(false);
 
-    connect(Timer1, &QTimer::timeout, this, &TKALIX_spectrum_scanner::Timer1Timer);
-    connect(alive_timer, &QTimer::timeout, this, &TKALIX_spectrum_scanner::alive_timerTimer);
+    // Errors are reported where the handler returns, so none crosses the event loop.
+    const auto guarded = [this](void (TKALIX_spectrum_scanner::*handler)()) {
+        return [this, handler] {
+            platform::deliver_reporting_errors([this, handler] {
+                (this->*handler)();
+                return true;
+            });
+        };
+    };
+    connect(Timer1, &QTimer::timeout, this, guarded(&TKALIX_spectrum_scanner::Timer1Timer));
+    connect(alive_timer, &QTimer::timeout, this,
+            guarded(&TKALIX_spectrum_scanner::alive_timerTimer));
     connect(active_button, &QPushButton::clicked, this,
-            &TKALIX_spectrum_scanner::active_buttonClick);
-    connect(clear_button, &QPushButton::clicked, this, &TKALIX_spectrum_scanner::clear_buttonClick);
+            guarded(&TKALIX_spectrum_scanner::active_buttonClick));
+    connect(clear_button, &QPushButton::clicked, this,
+            guarded(&TKALIX_spectrum_scanner::clear_buttonClick));
 }
 
 TKALIX_spectrum_scanner::~TKALIX_spectrum_scanner() = default;

@@ -1,0 +1,23 @@
+// kalix_cleaner: deletes outdated files from the input and KALIX channel folders and packs
+// the archive day folders into one zip archive per load.
+#include "basics/program_folders.h"
+#include "kalix_cleaner_unit.h"
+#include "platform_widgets/error_reporting_application.h"
+#include "platform_widgets/qt_operator.h"
+
+#include <memory>
+
+int main(int argc, char* argv[]) {
+    platform::error_reporting_application application(argc, argv);
+    platform::install_operator(std::make_unique<platform::qt_operator>());
+    basics_start_up();
+    int result = 0;
+    {
+        TKALIX_cleaner_form window;
+        window.show();
+        window.FormCreate();
+        result = application.exec();
+    }
+    basics_shut_down();
+    return result;
+}

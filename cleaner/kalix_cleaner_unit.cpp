@@ -1,0 +1,351 @@
+#include "kalix_cleaner_unit.h"
+
+#include "basics/cleaner_routines.h"
+#include "basics/file_routines.h"
+#include "basics/ini_lines.h"
+#include "basics/program_folders.h"
+#include "browseforfolderunit.h"
+#include "cleaner_settings.h"
+#include "cleaning_rules.h"
+#include "platform/file_ops.h"
+#include "platform/folders.h"
+#include "platform/line_list.h"
+#include "platform/operator_interface.h"
+#include "platform/paths.h"
+#include "platform_widgets/error_reporting_application.h"
+#include "zip_packing.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString cleaner_settings_file = QStringLiteral("kalix_cleaner.ini");
+const QString line_break = QStringLiteral("\n\r");
+
+QLineEdit* lifetime_editor(const char* name) {
+    auto* editor = new QLineEdit(QStringLiteral("1"));
+    editor->setObjectName(QLatin1String(name));
+    editor->setMaximumWidth(60);
+    return editor;
+}
+
+// "Lifetime:" with the three editors, each over its unit.
+QGridLayout* lifetime_row(QLineEdit* days, QLineEdit* hours, QLineEdit* minutes) {
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(QStringLiteral("Lifetime:")), 0, 0);
+    int column = 1;
+    for (auto [editor, unit] : {std::pair<QLineEdit*, const char*>{days, "days"},
+                                {hours, "hours"},
+                                {minutes, "minutes"}}) {
+        grid->addWidget(editor, 0, column);
+        grid->addWidget(new QLabel(QLatin1String(unit)), 1, column);
+        ++column;
+    }
+    grid->setColumnStretch(column, 1);
+    return grid;
+}
+
+// The lines of a list box as the operator sees them; a final line break adds no line.
+QStringList list_lines(const QPlainTextEdit* list) {
+    QStringList lines = list->toPlainText().split(u'\n');
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+QPushButton* zip_button(const QString& caption, const char* name) {
+    auto* button = new QPushButton(caption);
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
+} // namespace
+
+TKALIX_cleaner_form::TKALIX_cleaner_form(QWidget* parent) : TKALIX_tarvo_scanner(parent) {
+    setObjectName(QStringLiteral("KALIX_cleaner_form"));
+    setWindowTitle(QStringLiteral("KALIX cleaner"));
+    Label5->setText(QStringLiteral("KALIX file cleaning"));
+    dgt_lab->setText(QStringLiteral("Results deleted in:"));
+    Timer1->setInterval(4000);
+
+    input_days = lifetime_editor("input_days");
+    input_hours = lifetime_editor("input_hours");
+    input_minutes = lifetime_editor("input_minutes");
+    output_days = lifetime_editor("output_days");
+    output_hours = lifetime_editor("output_hours");
+    output_minutes = lifetime_editor("output_minutes");
+    zip_day_button = zip_button(QStringLiteral("Zip files in day folder"), "zip_day_button");
+    messages = new QPlainTextEdit;
+    messages->setObjectName(QStringLiteral("messages"));
+    messages->setReadOnly(true);
+    messages->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    messages->setMaximumBlockCount(10000); // the oldest line goes first
+    zip_month_button = zip_button(QStringLiteral("Zip files in month folder"), "zip_month_button");
+
+    input_column->addLayout(lifetime_row(input_days, input_hours, input_minutes));
+    output_column->addLayout(lifetime_row(output_days, output_hours, output_minutes));
+    button_row->insertWidget(button_row->indexOf(clear_button) + 1, zip_day_button);
+    button_row->insertWidget(button_row->indexOf(zip_day_button) + 1, zip_month_button);
+    start_active_check_box->setVisible(true);
+    main_layout->addWidget(messages, 2);
+
+    clear_button->setVisible(false);
+    action_label->setVisible(false);
+    Label3->setVisible(false);
+    Memo1->setVisible(false);
+
+    connect(zip_day_button, &QPushButton::clicked, this, [this] {
+        platform::deliver_reporting_errors([this] {
+            zip_day_buttonClick();
+            return true;
+        });
+    });
+    connect(zip_month_button, &QPushButton::clicked, this, [this] {
+        platform::deliver_reporting_errors([this] {
+            zip_month_buttonClick();
+            return true;
+        });
+    });
+}
+
+TKALIX_cleaner_form::~TKALIX_cleaner_form() {
+    FormDestroy();
+}
+
+void TKALIX_cleaner_form::FormCreate() {
+    first_warning = true;
+    TKALIX_tarvo_scanner::FormCreate();
+    file_version = 1;
+    read_ini_file();
+    set_timer_state(start_active_check_box->isChecked());
+    first_action = start_minimized;
+
+    QStringList kalix_ini;
+    platform::load_lines(program_file_name(QStringLiteral("kalix.ini")), kalix_ini);
+    my_archive_path = ini_text(QStringLiteral("External archive directory"), kalix_ini, QString());
+    if (my_archive_path.isEmpty()) {
+        const QString own =
+            platform::join_path(platform::program_folder(), QStringLiteral("archive")) +
+            platform::path_separator();
+        if (platform::folder_exists(own))
+            my_archive_path = own;
+    }
+}
+
+void TKALIX_cleaner_form::FormClose() {
+    write_ini_file();
+    TKALIX_tarvo_scanner::FormClose();
+}
+
+void TKALIX_cleaner_form::FormDestroy() {
+    write_ini_file();
+}
+
+void TKALIX_cleaner_form::read_ini_file() {
+    start_active_check_box->setChecked(false);
+    const QString file = program_file_name(cleaner_settings_file);
+    if (!platform::file_exists(file))
+        return;
+    QStringList lines;
+    platform::load_lines(file, lines);
+
+    cleaner_settings settings;
+    settings.file_version = file_version;
+    settings.input_path = input_path_editor->text();
+    settings.input_subfolders = list_lines(input_subfolders);
+    settings.output_subfolders = list_lines(output_subfolders);
+    settings.input_days = input_days->text();
+    settings.input_hours = input_hours->text();
+    settings.input_minutes = input_minutes->text();
+    settings.output_days = output_days->text();
+    settings.output_hours = output_hours->text();
+    settings.output_minutes = output_minutes->text();
+    settings.active_at_start = false;
+    settings.start_minimized = start_minimized;
+    const QString problem = read_cleaner_settings(lines, settings);
+
+    file_version = settings.file_version;
+    input_path_editor->setText(settings.input_path);
+    input_subfolders->setPlainText(settings.input_subfolders.join(u'\n'));
+    output_subfolders->setPlainText(settings.output_subfolders.join(u'\n'));
+    input_days->setText(settings.input_days);
+    input_hours->setText(settings.input_hours);
+    input_minutes->setText(settings.input_minutes);
+    output_days->setText(settings.output_days);
+    output_hours->setText(settings.output_hours);
+    output_minutes->setText(settings.output_minutes);
+    start_active_check_box->setChecked(settings.active_at_start);
+    start_minimized = settings.start_minimized;
+    if (!problem.isEmpty())
+        platform::operator_ui().show_message(problem);
+}
+
+void TKALIX_cleaner_form::write_ini_file() {
+    cleaner_settings settings;
+    settings.file_version = file_version;
+    settings.input_path = input_path_editor->text();
+    settings.input_subfolders = list_lines(input_subfolders);
+    settings.output_subfolders = list_lines(output_subfolders);
+    settings.input_days = input_days->text();
+    settings.input_hours = input_hours->text();
+    settings.input_minutes = input_minutes->text();
+    settings.output_days = output_days->text();
+    settings.output_hours = output_hours->text();
+    settings.output_minutes = output_minutes->text();
+    settings.active_at_start = start_active_check_box->isChecked();
+    settings.start_minimized = start_minimized;
+    platform::save_lines(program_file_name(cleaner_settings_file),
+                         cleaner_settings_lines(settings));
+}
+
+void TKALIX_cleaner_form::message(const QString& the_message) {
+    // The texts break lines with LF CR; the board shows every part as a line of its own.
+    QString text = the_message;
+    text.replace(line_break, QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    messages->appendPlainText(text);
+    QCoreApplication::processEvents();
+}
+
+bool TKALIX_cleaner_form::lifetimes_valid() {
+    lifetime input{in_days, in_hours, in_minutes};
+    lifetime output{out_days, out_hours, out_minutes};
+    const bool valid =
+        validate_lifetime(input_days->text(), input_hours->text(), input_minutes->text(), input) &&
+        validate_lifetime(output_days->text(), output_hours->text(), output_minutes->text(),
+                          output);
+    in_days = input.days;
+    in_hours = input.hours;
+    in_minutes = input.minutes;
+    out_days = output.days;
+    out_hours = output.hours;
+    out_minutes = output.minutes;
+    return valid;
+}
+
+void TKALIX_cleaner_form::timer_action() {
+    if (first_warning) {
+        Timer1->stop();
+        compose_total_output_path();
+        QStringList folders;
+        if (lifetimes_valid())
+            folders = question_folder_list(input_path_editor->text(), list_lines(input_subfolders),
+                                           total_output_path, list_lines(output_subfolders));
+        if (platform::operator_ui().ask_yes_no(QStringLiteral("Cleaning ..."),
+                                               cleaning_question(folders))) {
+            first_warning = false;
+            timer_on();
+        } else {
+            timer_off();
+        }
+        return;
+    }
+    cleaning_step();
+}
+
+void TKALIX_cleaner_form::cleaning_step() {
+    if (first_action) {
+        first_action = false;
+        showMinimized();
+        return;
+    }
+    // The next tick starts afresh whatever happened here.
+    scan_pass_guard guard(*this);
+    try {
+        Timer1->setInterval(4000);
+        compose_total_output_path();
+        if (lifetimes_valid()) {
+            action_label->setText(QStringLiteral("Deleting ..."));
+            const QString all = QStringLiteral("*.*");
+            for (const QString& folder :
+                 input_folders(input_path_editor->text(), list_lines(input_subfolders))) {
+                input_path = folder;
+                if (platform::folder_exists(folder))
+                    delete_old_files(folder, all, in_days, in_hours, in_minutes, 0);
+            }
+            if (platform::folder_exists(total_output_path)) {
+                for (const QString& folder :
+                     channel_folders(total_output_path, list_lines(output_subfolders)))
+                    delete_old_files(folder, all, out_days, out_hours, out_minutes, 0);
+            }
+        }
+        // Without a current product there is no product archive to pack; the archive
+        // root itself must not grow date folders. A packing started from a button
+        // owns the archive until it ends.
+        if (!my_archive_path.isEmpty() && !product.isEmpty() && !zipping_on_demand_) {
+            const QString day = date_folder(my_archive_path + product + platform::path_separator());
+            int no_zip_files = 0;
+            zip_day_button->setEnabled(false);
+            zip_month_button->setEnabled(false);
+            struct enable_buttons {
+                TKALIX_cleaner_form& form;
+                ~enable_buttons() {
+                    form.zip_day_button->setEnabled(true);
+                    form.zip_month_button->setEnabled(true);
+                }
+            } buttons{*this};
+            no_kalix_files_moved_to_zip_files(day, no_zip_files,
+                                              [this](const QString& text) { message(text); });
+        }
+    } catch (...) {
+        // An unreadable file or a full disk must not stop the unattended cleaning.
+    }
+    action_label->setText(QStringLiteral("Scanning ..."));
+}
+
+void TKALIX_cleaner_form::zip_one_day_folder(const QString& folder, int& no_zip_files) {
+    const int files = no_kalix_files_moved_to_zip_files(
+        folder, no_zip_files, [this](const QString& text) { message(text); });
+    message(line_break + QStringLiteral("All together ") + QString::number(files) +
+            QStringLiteral(" files have been zipped."));
+    message(QString::number(no_zip_files) + QStringLiteral(" zip files were created.") +
+            line_break + line_break);
+}
+
+void TKALIX_cleaner_form::zip_day_folder() {
+    const QString folder =
+        browse_for_folder(QStringLiteral("Select day folder"), my_archive_path, false);
+    zipping_on_demand_ = true;
+    struct reset {
+        bool& flag;
+        ~reset() { flag = false; }
+    } done{zipping_on_demand_};
+    message(QStringLiteral("Zip files in folder ") + folder + QStringLiteral(" ..."));
+    int no_zip_files = 0;
+    zip_one_day_folder(folder, no_zip_files);
+}
+
+void TKALIX_cleaner_form::zip_month_folder() {
+    const QString month =
+        browse_for_folder(QStringLiteral("Select month folder"), my_archive_path, false);
+    zipping_on_demand_ = true;
+    struct reset {
+        bool& flag;
+        ~reset() { flag = false; }
+    } done{zipping_on_demand_};
+    QStringList days;
+    no_subfolders = list_subfolders(month, days);
+    int no_zip_files = 0;
+    for (const QString& day : days) {
+        const QString folder = platform::join_path(month, day);
+        message(QStringLiteral("Zip files in folder ") + folder + QStringLiteral(" ..."));
+        zip_one_day_folder(folder, no_zip_files);
+    }
+}
+
+void TKALIX_cleaner_form::zip_day_buttonClick() {
+    zip_day_folder();
+}
+
+void TKALIX_cleaner_form::zip_month_buttonClick() {
+    zip_month_folder();
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "tarvo_scanner_unit.h"
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+// The window of kalix_cleaner: after the operator has confirmed the folder list once, every
+// tick deletes outdated files from the input and channel folders and packs today's archive
+// day folder into one zip archive per load.
+class TKALIX_cleaner_form : public TKALIX_tarvo_scanner {
+public:
+    explicit TKALIX_cleaner_form(QWidget* parent = nullptr);
+    ~TKALIX_cleaner_form() override;
+
+    QLineEdit* input_days = nullptr;
+    QLineEdit* input_hours = nullptr;
+    QLineEdit* input_minutes = nullptr;
+    QLineEdit* output_days = nullptr;
+    QLineEdit* output_hours = nullptr;
+    QLineEdit* output_minutes = nullptr;
+    QPushButton* zip_day_button = nullptr;
+    QPlainTextEdit* messages = nullptr;
+    QPushButton* zip_month_button = nullptr;
+
+    int in_days = 0;
+    int in_hours = 0;
+    int in_minutes = 0;
+    int out_days = 0;
+    int out_hours = 0;
+    int out_minutes = 0;
+    int file_version = 0;
+    QString my_archive_path;
+    bool first_warning = false;
+
+    void FormCreate() override;
+    void FormClose() override;
+    void FormDestroy();
+    void read_ini_file();
+    void write_ini_file();
+    void timer_action() override;
+    void message(const QString& the_message);
+
+    void zip_day_buttonClick();
+    void zip_month_buttonClick();
+    void zip_day_folder();
+    void zip_month_folder();
+
+private:
+    bool lifetimes_valid();
+    void cleaning_step();
+    // Packs one day folder and posts the two summary lines.
+    void zip_one_day_folder(const QString& folder, int& no_zip_files);
+    // A packing started from a button must not meet the timer's packing of the same folder.
+    bool zipping_on_demand_ = false;
+};
