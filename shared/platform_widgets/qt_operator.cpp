@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QToolButton>
 
 namespace platform {
@@ -16,6 +17,13 @@ namespace {
 // window active they stand on their own.
 QWidget* owner() {
     return QApplication::activeWindow();
+}
+
+// The system's texts break lines with CR LF or LF CR; either pair is one line break on
+// screen. Texts are shown as they are, never read as markup.
+QString display_text(const QString& text) {
+    static const QRegularExpression line_break(QStringLiteral("\n\r|\r\n|\r"));
+    return QString(text).replace(line_break, QStringLiteral("\n"));
 }
 
 QString first_selected(const QFileDialog& dialog) {
@@ -41,14 +49,16 @@ QString run_file_dialog(const file_dialog_request& request, QFileDialog::AcceptM
 } // namespace
 
 void qt_operator::show_message(const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), text,
-                    QMessageBox::Ok, owner());
+    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(),
+                    display_text(text), QMessageBox::Ok, owner());
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
 bool qt_operator::ask_yes_no(const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
-                    owner());
+    QMessageBox box(QMessageBox::Question, caption, display_text(text),
+                    QMessageBox::Yes | QMessageBox::No, owner());
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
@@ -59,7 +69,7 @@ QString qt_operator::input_box(const QString& caption, const QString& prompt,
     QInputDialog dialog(owner());
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setWindowTitle(caption);
-    dialog.setLabelText(prompt);
+    dialog.setLabelText(display_text(prompt));
     dialog.setTextValue(preset);
     if (dialog.exec() != QDialog::Accepted)
         return preset;

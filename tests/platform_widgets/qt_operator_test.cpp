@@ -116,6 +116,20 @@ TEST_F(qt_operator_test, message_box_shows_text_under_program_title_over_active_
     EXPECT_EQ(parent, &window);
 }
 
+TEST_F(qt_operator_test, line_breaks_of_either_order_show_as_one_and_markup_stays_text) {
+    QString text;
+    Qt::TextFormat format = Qt::AutoText;
+    operator_.then<QMessageBox>([&](QMessageBox& box) {
+        text = box.text();
+        format = box.textFormat();
+        box.button(QMessageBox::Yes)->click();
+    });
+    op.ask_yes_no(QStringLiteral("Cleaning ..."),
+                  QStringLiteral("<b>Folders?</b>\n\r\n\r\n\rC:\\a\r\nC:\\b"));
+    EXPECT_EQ(text, QStringLiteral("<b>Folders?</b>\n\n\nC:\\a\nC:\\b"));
+    EXPECT_EQ(format, Qt::PlainText);
+}
+
 TEST_F(qt_operator_test, yes_no_question_answers_by_button_and_escape_means_no) {
     struct case_ {
         const char* name;
