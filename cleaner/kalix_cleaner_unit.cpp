@@ -62,6 +62,18 @@ QStringList list_lines(const QPlainTextEdit* list) {
     return lines;
 }
 
+// Marks a packing started from a button for as long as it runs.
+class on_demand_packing {
+public:
+    explicit on_demand_packing(bool& flag) : flag_(flag) { flag_ = true; }
+    ~on_demand_packing() { flag_ = false; }
+    on_demand_packing(const on_demand_packing&) = delete;
+    on_demand_packing& operator=(const on_demand_packing&) = delete;
+
+private:
+    bool& flag_;
+};
+
 QPushButton* zip_button(const QString& caption, const char* name) {
     auto* button = new QPushButton(caption);
     button->setObjectName(QLatin1String(name));
@@ -150,14 +162,7 @@ void TKALIX_cleaner_form::FormDestroy() {
     write_ini_file();
 }
 
-void TKALIX_cleaner_form::read_ini_file() {
-    start_active_check_box->setChecked(false);
-    const QString file = program_file_name(cleaner_settings_file);
-    if (!platform::file_exists(file))
-        return;
-    QStringList lines;
-    platform::load_lines(file, lines);
-
+cleaner_settings TKALIX_cleaner_form::settings_from_controls() const {
     cleaner_settings settings;
     settings.file_version = file_version;
     settings.input_path = input_path_editor->text();
@@ -169,8 +174,21 @@ void TKALIX_cleaner_form::read_ini_file() {
     settings.output_days = output_days->text();
     settings.output_hours = output_hours->text();
     settings.output_minutes = output_minutes->text();
-    settings.active_at_start = false;
+    settings.active_at_start = start_active_check_box->isChecked();
     settings.start_minimized = start_minimized;
+    return settings;
+}
+
+void TKALIX_cleaner_form::read_ini_file() {
+    start_active_check_box->setChecked(false);
+    const QString file = program_file_name(cleaner_settings_file);
+    if (!platform::file_exists(file))
+        return;
+    QStringList lines;
+    platform::load_lines(file, lines);
+
+    // Whatever the file does not reach keeps what the controls hold.
+    cleaner_settings settings = settings_from_controls();
     const QString problem = read_cleaner_settings(lines, settings);
 
     file_version = settings.file_version;
@@ -190,21 +208,8 @@ void TKALIX_cleaner_form::read_ini_file() {
 }
 
 void TKALIX_cleaner_form::write_ini_file() {
-    cleaner_settings settings;
-    settings.file_version = file_version;
-    settings.input_path = input_path_editor->text();
-    settings.input_subfolders = list_lines(input_subfolders);
-    settings.output_subfolders = list_lines(output_subfolders);
-    settings.input_days = input_days->text();
-    settings.input_hours = input_hours->text();
-    settings.input_minutes = input_minutes->text();
-    settings.output_days = output_days->text();
-    settings.output_hours = output_hours->text();
-    settings.output_minutes = output_minutes->text();
-    settings.active_at_start = start_active_check_box->isChecked();
-    settings.start_minimized = start_minimized;
     platform::save_lines(program_file_name(cleaner_settings_file),
-                         cleaner_settings_lines(settings));
+                         cleaner_settings_lines(settings_from_controls()));
 }
 
 void TKALIX_cleaner_form::message(const QString& the_message) {
@@ -314,11 +319,7 @@ void TKALIX_cleaner_form::zip_one_day_folder(const QString& folder, int& no_zip_
 void TKALIX_cleaner_form::zip_day_folder() {
     const QString folder =
         browse_for_folder(QStringLiteral("Select day folder"), my_archive_path, false);
-    zipping_on_demand_ = true;
-    struct reset {
-        bool& flag;
-        ~reset() { flag = false; }
-    } done{zipping_on_demand_};
+    const on_demand_packing packing(zipping_on_demand_);
     message(QStringLiteral("Zip files in folder ") + folder + QStringLiteral(" ..."));
     int no_zip_files = 0;
     zip_one_day_folder(folder, no_zip_files);
@@ -327,11 +328,7 @@ void TKALIX_cleaner_form::zip_day_folder() {
 void TKALIX_cleaner_form::zip_month_folder() {
     const QString month =
         browse_for_folder(QStringLiteral("Select month folder"), my_archive_path, false);
-    zipping_on_demand_ = true;
-    struct reset {
-        bool& flag;
-        ~reset() { flag = false; }
-    } done{zipping_on_demand_};
+    const on_demand_packing packing(zipping_on_demand_);
     QStringList days;
     no_subfolders = list_subfolders(month, days);
     int no_zip_files = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cleaner_settings.h"
 #include "tarvo_scanner_unit.h"
 
 class QLineEdit;
@@ -48,6 +49,7 @@ public:
     void zip_month_folder();
 
 private:
+    cleaner_settings settings_from_controls() const;
     bool lifetimes_valid();
     void cleaning_step();
     // Packs one day folder and posts the two summary lines.
