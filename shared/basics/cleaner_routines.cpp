@@ -67,6 +67,12 @@ QString date_folder(const QString& base) {
 
 bool delete_old_files(const QString& folder, const QString& mask, int days, int hours, int minutes,
                       int seconds) {
+    return delete_old_files(folder, mask, days, hours, minutes, seconds,
+                            QDateTime::currentDateTime());
+}
+
+bool delete_old_files(const QString& folder, const QString& mask, int days, int hours, int minutes,
+                      int seconds, const QDateTime& now) {
     // Whole milliseconds: a sum of fractional days would round a file exactly at the
     // lifetime to either side of it.
     const qint64 limit_msecs =
@@ -74,7 +80,6 @@ bool delete_old_files(const QString& folder, const QString& mask, int days, int 
     std::vector<platform::directory_entry> entries;
     if (!platform::list_directory(platform::join_path(folder, mask), entries))
         return true;
-    const QDateTime now = QDateTime::currentDateTime();
     QStringList outdated;
     for (const platform::directory_entry& entry : entries) {
         const QString full = platform::join_path(folder, entry.name);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -18,3 +19,6 @@ QString date_folder(const QString& base);
 // Deletes matching files whose age exceeds the given one; always true.
 bool delete_old_files(const QString& folder, const QString& mask, int days, int hours, int minutes,
                       int seconds);
+// The same, with ages measured at `now`.
+bool delete_old_files(const QString& folder, const QString& mask, int days, int hours, int minutes,
+                      int seconds, const QDateTime& now);

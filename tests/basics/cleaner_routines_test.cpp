@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -128,6 +129,22 @@ TEST_F(cleaner_routines_test, delete_old_files_compares_age_with_the_limit) {
     EXPECT_FALSE(QFileInfo::exists(old_txt));
 
     EXPECT_TRUE(delete_old_files(path("missing"), "*.*", 0, 0, 0, 0));
+}
+
+TEST_F(cleaner_routines_test, a_file_exactly_at_the_lifetime_is_kept) {
+    const QString file = write_file("in/edge.xy");
+    const QDateTime written = QDateTime::currentDateTime().addDays(-2).addMSecs(-123);
+    {
+        QFile handle(file);
+        ASSERT_TRUE(handle.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(handle.setFileTime(written, QFileDevice::FileModificationTime));
+    }
+    // 1 hour 1 minute: a sum of fractional days lands on the wrong side here.
+    const QDateTime at_lifetime = written.addSecs((1 * 60 + 1) * 60);
+    EXPECT_TRUE(delete_old_files(path("in"), "*.*", 0, 1, 1, 0, at_lifetime));
+    EXPECT_TRUE(QFileInfo::exists(file));
+    EXPECT_TRUE(delete_old_files(path("in"), "*.*", 0, 1, 1, 0, at_lifetime.addMSecs(1)));
+    EXPECT_FALSE(QFileInfo::exists(file));
 }
 
 } // namespace
