@@ -27,41 +27,6 @@ namespace {
 
 constexpr qint64 one_day = 24 * 60 * 60;
 
-// Passes every exchange on to the scripted operator and remembers how the folder dialog
-// was opened, which the scripted operator does not record.
-class folder_dialog_recorder final : public platform::operator_interface {
-public:
-    struct request {
-        QString caption;
-        QString initial_folder;
-        bool allow_new_folder = true;
-    };
-    std::vector<request> requests;
-    std::unique_ptr<platform::operator_interface> inner;
-
-    void show_message(const QString& text) override { inner->show_message(text); }
-    bool ask_yes_no(const QString& caption, const QString& text) override {
-        return inner->ask_yes_no(caption, text);
-    }
-    QString input_box(const QString& caption, const QString& prompt,
-                      const QString& preset) override {
-        return inner->input_box(caption, prompt, preset);
-    }
-    QString open_file(const platform::file_dialog_request& r) override {
-        return inner->open_file(r);
-    }
-    QString save_file(const platform::file_dialog_request& r) override {
-        return inner->save_file(r);
-    }
-    QString browse_for_folder(const QString& caption, const QString& initial_folder,
-                              bool allow_new_folder) override {
-        requests.push_back({caption, initial_folder, allow_new_folder});
-        return inner->browse_for_folder(caption, initial_folder, allow_new_folder);
-    }
-    void set_busy_cursor() override { inner->set_busy_cursor(); }
-    void set_arrow_cursor() override { inner->set_arrow_cursor(); }
-};
-
 // The values of a kalix_cleaner.ini, written in its file layout.
 struct cleaner_ini {
     QString input_path;
@@ -140,13 +105,6 @@ protected:
 
     static QStringList board_lines(const TKALIX_cleaner_form& w) {
         return w.messages->toPlainText().split(u'\n');
-    }
-
-    folder_dialog_recorder& record_folder_dialogs() {
-        auto recorder = std::make_unique<folder_dialog_recorder>();
-        folder_dialog_recorder& raw = *recorder;
-        raw.inner = platform::install_operator(std::move(recorder));
-        return raw;
     }
 
     std::unique_ptr<TKALIX_cleaner_form> window_;
@@ -592,15 +550,14 @@ TEST_F(zip_buttons, day_button_packs_the_chosen_day_folder) {
     write_file("archive/ProductA/2023/5/7/OVIX1/L1___T___0___0___0.xy", "a");
     write_file("archive/ProductA/2023/5/7/OVIX1/L2___T___0___0___0.xy", "b");
     write_file("archive/ProductA/2023/5/7/OVIX2/L1___RC___0___0___0.xy", "c");
-    folder_dialog_recorder& dialogs = record_folder_dialogs();
     TKALIX_cleaner_form& w = start_inactive();
 
     ui().answer_folder(day);
     w.zip_day_button->click();
-    ASSERT_EQ(dialogs.requests.size(), 1u);
-    EXPECT_EQ(dialogs.requests[0].caption, "Select day folder");
-    EXPECT_EQ(dialogs.requests[0].initial_folder, archive_);
-    EXPECT_FALSE(dialogs.requests[0].allow_new_folder);
+    ASSERT_EQ(ui().folder_dialogs.size(), 1);
+    EXPECT_EQ(ui().folder_dialogs[0].caption, "Select day folder");
+    EXPECT_EQ(ui().folder_dialogs[0].initial_folder, archive_);
+    EXPECT_FALSE(ui().folder_dialogs[0].allow_new_folder);
     EXPECT_EQ(ui().questions, QStringList{"Select day folder"});
 
     const QStringList expected{"Zip files in folder " + day + " ...",
@@ -619,7 +576,6 @@ TEST_F(zip_buttons, day_button_packs_the_chosen_day_folder) {
 }
 
 TEST_F(zip_buttons, cancelled_dialogs_pack_nothing) {
-    folder_dialog_recorder& dialogs = record_folder_dialogs();
     TKALIX_cleaner_form& w = start_inactive();
 
     ui().answer_folder("");
@@ -633,10 +589,10 @@ TEST_F(zip_buttons, cancelled_dialogs_pack_nothing) {
     w.zip_month_button->click();
     EXPECT_TRUE(w.messages->toPlainText().isEmpty());
     EXPECT_EQ(w.no_subfolders, 0);
-    ASSERT_EQ(dialogs.requests.size(), 2u);
-    EXPECT_EQ(dialogs.requests[1].caption, "Select month folder");
-    EXPECT_EQ(dialogs.requests[1].initial_folder, archive_);
-    EXPECT_FALSE(dialogs.requests[1].allow_new_folder);
+    ASSERT_EQ(ui().folder_dialogs.size(), 2);
+    EXPECT_EQ(ui().folder_dialogs[1].caption, "Select month folder");
+    EXPECT_EQ(ui().folder_dialogs[1].initial_folder, archive_);
+    EXPECT_FALSE(ui().folder_dialogs[1].allow_new_folder);
     EXPECT_TRUE(ui().messages.isEmpty());
 }
 

@@ -71,7 +71,9 @@ QString scripted_operator::save_file(const platform::file_dialog_request& reques
     return take(kind::save_file, request.title, result) ? result.text : QString();
 }
 
-QString scripted_operator::browse_for_folder(const QString& caption, const QString&, bool) {
+QString scripted_operator::browse_for_folder(const QString& caption, const QString& initial_folder,
+                                             bool allow_new_folder) {
+    folder_dialogs.append({caption, initial_folder, allow_new_folder});
     answer result;
     return take(kind::folder, caption, result) ? result.text : QString();
 }

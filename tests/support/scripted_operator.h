@@ -26,6 +26,12 @@ public:
     QStringList messages;
     QStringList questions;
     QList<platform::file_dialog_request> file_dialogs;
+    struct folder_dialog {
+        QString caption;
+        QString initial_folder;
+        bool allow_new_folder = false;
+    };
+    QList<folder_dialog> folder_dialogs;
     int busy_depth = 0;
 
     void show_message(const QString& text) override;
