@@ -40,17 +40,26 @@ count_result read_count(line_reader& reader, int& count) {
     return count_result::ok;
 }
 
-// Replaces `list` with the next `count` lines, or with as many as there are; false when
-// the file ended first.
-bool read_list(line_reader& reader, int count, QStringList& list) {
+// A count line and the lines it counts: `list` becomes them, or as many as there are.
+// Returns the problem, the empty text when there was none.
+QString read_counted_list(line_reader& reader, const QString& bad_count, QStringList& list) {
+    int count = 0;
+    switch (read_count(reader, count)) {
+    case count_result::missing:
+        return insufficient_information;
+    case count_result::invalid:
+        return bad_count;
+    case count_result::ok:
+        break;
+    }
     list.clear();
     QString line;
     for (int i = 0; i < count; ++i) {
         if (!reader.next(line))
-            return false;
+            return insufficient_information;
         list.append(line);
     }
-    return true;
+    return {};
 }
 
 } // namespace
@@ -73,28 +82,15 @@ QString read_cleaner_settings(const QStringList& lines, cleaner_settings& settin
         return insufficient_information;
     settings.input_path = line;
 
-    int count = 0;
-    switch (read_count(reader, count)) {
-    case count_result::missing:
-        return insufficient_information;
-    case count_result::invalid:
-        return QStringLiteral("Error reading length of inputfolder list!");
-    case count_result::ok:
-        break;
-    }
-    if (!read_list(reader, count, settings.input_subfolders))
-        return insufficient_information;
-
-    switch (read_count(reader, count)) {
-    case count_result::missing:
-        return insufficient_information;
-    case count_result::invalid:
-        return QStringLiteral("Error reading length of outputfolder list!");
-    case count_result::ok:
-        break;
-    }
-    if (!read_list(reader, count, settings.output_subfolders))
-        return insufficient_information;
+    QString problem =
+        read_counted_list(reader, QStringLiteral("Error reading length of inputfolder list!"),
+                          settings.input_subfolders);
+    if (problem.isEmpty())
+        problem =
+            read_counted_list(reader, QStringLiteral("Error reading length of outputfolder list!"),
+                              settings.output_subfolders);
+    if (!problem.isEmpty())
+        return problem;
 
     for (QString* lifetime_text :
          {&settings.input_days, &settings.input_hours, &settings.input_minutes,

@@ -1,6 +1,5 @@
 #include "kalix_cleaner_unit.h"
 
-#include "platform/operator_interface.h"
 #include "platform/paths.h"
 #include "scratch_fixture.h"
 
