@@ -88,6 +88,7 @@ TKALIX_cleaner_form::TKALIX_cleaner_form(QWidget* parent) : TKALIX_tarvo_scanner
     Label5->setText(QStringLiteral("KALIX file cleaning"));
     dgt_lab->setText(QStringLiteral("Results deleted in:"));
     Timer1->setInterval(4000);
+    resize(900, 680);
 
     input_days = lifetime_editor("input_days");
     input_hours = lifetime_editor("input_hours");

@@ -25,7 +25,6 @@ int main(int argc, char* argv[]) {
     basics_start_up();
 
     TKALIX_cleaner_form window;
-    window.resize(900, 680);
     window.show();
     window.FormCreate();
     // As if the operator had agreed to the folder list.
