@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -61,18 +62,6 @@ QStringList list_lines(const QPlainTextEdit* list) {
         lines.removeLast();
     return lines;
 }
-
-// Marks a packing started from a button for as long as it runs.
-class on_demand_packing {
-public:
-    explicit on_demand_packing(bool& flag) : flag_(flag) { flag_ = true; }
-    ~on_demand_packing() { flag_ = false; }
-    on_demand_packing(const on_demand_packing&) = delete;
-    on_demand_packing& operator=(const on_demand_packing&) = delete;
-
-private:
-    bool& flag_;
-};
 
 QPushButton* zip_button(const QString& caption, const char* name) {
     auto* button = new QPushButton(caption);
@@ -320,7 +309,7 @@ void TKALIX_cleaner_form::zip_one_day_folder(const QString& folder, int& no_zip_
 void TKALIX_cleaner_form::zip_day_folder() {
     const QString folder =
         browse_for_folder(QStringLiteral("Select day folder"), my_archive_path, false);
-    const on_demand_packing packing(zipping_on_demand_);
+    const QScopedValueRollback<bool> on_demand(zipping_on_demand_, true);
     message(QStringLiteral("Zip files in folder ") + folder + QStringLiteral(" ..."));
     int no_zip_files = 0;
     zip_one_day_folder(folder, no_zip_files);
@@ -329,7 +318,7 @@ void TKALIX_cleaner_form::zip_day_folder() {
 void TKALIX_cleaner_form::zip_month_folder() {
     const QString month =
         browse_for_folder(QStringLiteral("Select month folder"), my_archive_path, false);
-    const on_demand_packing packing(zipping_on_demand_);
+    const QScopedValueRollback<bool> on_demand(zipping_on_demand_, true);
     QStringList days;
     no_subfolders = list_subfolders(month, days);
     int no_zip_files = 0;

@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -327,11 +328,7 @@ void TKALIX_spectrum_scanner::Timer1Timer() {
     // not start a second pass inside the running one.
     if (pass_running_)
         return;
-    pass_running_ = true;
-    struct reset {
-        bool& flag;
-        ~reset() { flag = false; }
-    } running{pass_running_};
+    const QScopedValueRollback<bool> running(pass_running_, true);
     timer_action();
 }
 
