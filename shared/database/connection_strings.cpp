@@ -1,0 +1,1 @@
+#include "database/connection_strings.h"

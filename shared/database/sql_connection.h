@@ -1,0 +1,41 @@
+#pragma once
+
+#include "database/connection_strings.h"
+
+#include <QSqlDatabase>
+#include <QString>
+
+namespace database {
+
+// One named database connection, opened from a connection string. Errors of the client
+// are raised as std::runtime_error with the client's text; a connection that failed is
+// closed, so the next open() connects afresh.
+class sql_connection {
+public:
+    sql_connection();
+    ~sql_connection();
+    sql_connection(const sql_connection&) = delete;
+    sql_connection& operator=(const sql_connection&) = delete;
+
+    // Opens the connection (does nothing when it is open already).
+    void open(const QString& connection_string);
+    void close();
+    bool connected() const;
+    // The kind of the open connection; the embedded database gets the SQL dialect of
+    // the system's texts (select top N, year/month/day).
+    bool embedded() const { return target_.kind == connection_kind::sqlite_file; }
+
+    QSqlDatabase handle() const;
+    // Called by queries when the client reported an error: a lost connection is closed.
+    void note_error(const class QSqlError& error);
+
+private:
+    QString name_;
+    connection_target target_;
+};
+
+// The text the client receives: unchanged for SQL Server, rewritten for the embedded
+// database ("select top N ..." becomes "select ... limit N").
+QString dialect_text(const QString& sql, bool embedded);
+
+} // namespace database

@@ -1,0 +1,1 @@
+#include "database/sql_dataset.h"

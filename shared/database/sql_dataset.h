@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace database {
+
+class sql_connection;
+
+// A query component over one connection: an SQL text, opened into a record set that is
+// read forward from its first record (memory stays small whatever the result's size).
+// Errors of the client are raised as std::runtime_error with the client's text.
+class sql_dataset {
+public:
+    explicit sql_dataset(sql_connection& connection);
+    ~sql_dataset();
+
+    // The SQL text, as lines (joined with line breaks when sent).
+    QStringList sql;
+    QString text() const;
+    void set_text(const QString& text);
+
+    // Runs the text and positions on the first record (eof() when there is none).
+    void open();
+    void close();
+    bool active() const;
+    bool eof() const;
+    void next();
+    // Runs the text once without keeping a result.
+    void exec_sql();
+
+    // Fields of the current record by column name (case-insensitive). A missing column
+    // raises an error naming it.
+    QVariant field(const QString& name) const;
+    QString field_text(const QString& name) const;
+    // A 32-bit integer; a value outside the 32-bit range raises an error instead of
+    // wrapping.
+    std::int32_t field_integer(const QString& name) const;
+    double field_float(const QString& name) const;
+    QStringList field_names() const;
+
+private:
+    sql_connection& connection_;
+    std::unique_ptr<QSqlQuery> query_;
+    bool eof_ = true;
+    void fail(const QString& what) const;
+};
+
+// A copy of (the first `row_limit` rows of) a result, for showing in a grid while the
+// query itself goes on being read forward.
+struct result_copy {
+    QStringList columns;
+    std::vector<std::vector<QVariant>> rows;
+    bool truncated = false; // the result had more rows than were copied
+};
+result_copy copy_result(sql_connection& connection, const QString& sql, int row_limit);
+
+} // namespace database

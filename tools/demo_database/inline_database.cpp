@@ -1,0 +1,1 @@
+#include "demo_database/inline_database.h"
