@@ -1,0 +1,1 @@
+#include "language_editor_unit.h"

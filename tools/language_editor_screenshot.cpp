@@ -1,0 +1,2 @@
+#include "language_editor_unit.h"
+int main() { return 0; }
