@@ -1,1 +1,197 @@
 #include "database/sql_dataset.h"
+
+#include "database/sql_connection.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlRecord>
+
+#include <limits>
+#include <stdexcept>
+
+namespace database {
+
+namespace {
+
+// ODBC's SQL_GUID: Qt delivers it as bare text, the system's keys carry braces.
+constexpr int odbc_guid_type = -11;
+
+[[noreturn]] void raise(const QString& text) {
+    throw std::runtime_error(text.toStdString());
+}
+
+QString client_text(const QSqlError& error) {
+    const QString text = error.text().trimmed();
+    return text.isEmpty() ? QStringLiteral("Unknown database error.") : text;
+}
+
+QSqlQuery run(sql_connection& connection, const QString& sql, bool forward_only) {
+    if (!connection.connected())
+        raise(QStringLiteral("The database connection is not open."));
+    QSqlQuery query(connection.handle());
+    query.setForwardOnly(forward_only);
+    if (!query.exec(dialect_text(sql, connection.embedded()))) {
+        const QSqlError error = query.lastError();
+        query.finish();
+        connection.note_error(error);
+        raise(client_text(error));
+    }
+    return query;
+}
+
+} // namespace
+
+sql_dataset::sql_dataset(sql_connection& connection) : connection_(connection) {}
+
+sql_dataset::~sql_dataset() = default;
+
+QString sql_dataset::text() const {
+    return sql.join(QStringLiteral("\r\n"));
+}
+
+void sql_dataset::set_text(const QString& text) {
+    static const QRegularExpression line_break(QStringLiteral("\r\n|\n\r|\r|\n"));
+    sql = text.split(line_break);
+}
+
+void sql_dataset::open() {
+    close();
+    query_ = std::make_unique<QSqlQuery>(run(connection_, text(), true));
+    eof_ = !query_->next();
+    if (eof_ && query_->lastError().isValid()) {
+        const QSqlError error = query_->lastError();
+        close();
+        connection_.note_error(error);
+        raise(client_text(error));
+    }
+}
+
+void sql_dataset::close() {
+    query_.reset();
+    eof_ = true;
+}
+
+bool sql_dataset::active() const {
+    return query_ != nullptr;
+}
+
+bool sql_dataset::eof() const {
+    return eof_;
+}
+
+void sql_dataset::next() {
+    if (!query_)
+        raise(QStringLiteral("The query is not open."));
+    if (eof_)
+        return;
+    eof_ = !query_->next();
+    if (eof_ && query_->lastError().isValid()) {
+        const QSqlError error = query_->lastError();
+        close();
+        connection_.note_error(error);
+        raise(client_text(error));
+    }
+}
+
+void sql_dataset::exec_sql() {
+    run(connection_, text(), true).finish();
+}
+
+QVariant sql_dataset::field(const QString& name) const {
+    if (!query_)
+        fail(QStringLiteral("The query is not open; field %1 cannot be read.").arg(name));
+    const QSqlRecord record = query_->record();
+    const int index = record.indexOf(name);
+    if (index < 0)
+        fail(QStringLiteral("Field '%1' not found.").arg(name));
+    if (eof_)
+        fail(QStringLiteral("The query has no current record; field %1 cannot be read.").arg(name));
+    return query_->value(index);
+}
+
+QString sql_dataset::field_text(const QString& name) const {
+    const QVariant value = field(name);
+    if (value.isNull())
+        return {};
+    QString text = value.toString();
+    if (query_->record().field(name).typeID() == odbc_guid_type && text.size() == 36)
+        text = u'{' + text.toUpper() + u'}';
+    return text;
+}
+
+std::int32_t sql_dataset::field_integer(const QString& name) const {
+    const QVariant value = field(name);
+    if (value.isNull())
+        return 0;
+    bool ok = false;
+    qlonglong number = 0;
+    if (value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QByteArray)
+        number = QLocale::c().toLongLong(value.toString().trimmed(), &ok);
+    else
+        number = value.toLongLong(&ok);
+    if (!ok)
+        fail(QStringLiteral("%1 '%2' is not an integer.").arg(name, value.toString()));
+    if (number < std::numeric_limits<std::int32_t>::min() ||
+        number > std::numeric_limits<std::int32_t>::max())
+        fail(QStringLiteral("%1 %2 is beyond the 32-bit range.").arg(name).arg(number));
+    return static_cast<std::int32_t>(number);
+}
+
+double sql_dataset::field_float(const QString& name) const {
+    const QVariant value = field(name);
+    if (value.isNull())
+        return 0.0;
+    bool ok = false;
+    double number = 0.0;
+    if (value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QByteArray)
+        number = QLocale::c().toDouble(value.toString().trimmed(), &ok);
+    else
+        number = value.toDouble(&ok);
+    if (!ok)
+        fail(QStringLiteral("%1 '%2' is not a number.").arg(name, value.toString()));
+    return number;
+}
+
+QStringList sql_dataset::field_names() const {
+    QStringList names;
+    if (!query_)
+        return names;
+    const QSqlRecord record = query_->record();
+    for (int i = 0; i < record.count(); ++i)
+        names << record.fieldName(i);
+    return names;
+}
+
+void sql_dataset::fail(const QString& what) const {
+    raise(what);
+}
+
+result_copy copy_result(sql_connection& connection, const QString& sql, int row_limit) {
+    result_copy copy;
+    QSqlQuery query = run(connection, sql, true);
+    const QSqlRecord record = query.record();
+    for (int i = 0; i < record.count(); ++i)
+        copy.columns << record.fieldName(i);
+    while (query.next()) {
+        if (static_cast<int>(copy.rows.size()) >= row_limit) {
+            copy.truncated = true;
+            break;
+        }
+        std::vector<QVariant> row;
+        row.reserve(static_cast<std::size_t>(record.count()));
+        for (int i = 0; i < record.count(); ++i)
+            row.push_back(query.value(i));
+        copy.rows.push_back(std::move(row));
+    }
+    if (!copy.truncated && query.lastError().isValid()) {
+        const QSqlError error = query.lastError();
+        query.finish();
+        connection.note_error(error);
+        raise(client_text(error));
+    }
+    return copy;
+}
+
+} // namespace database
