@@ -6,6 +6,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStringList>
 
 #include <sqlite3.h>
 
@@ -77,24 +78,30 @@ void register_date_functions(const QSqlDatabase& db) {
     }
 }
 
-// SQLSTATE class 08 (connection exception) or the TDS library's socket errors. Qt's ODBC
-// driver puts the native code into nativeErrorCode(); newer versions also append the
-// SQLSTATE to the database text.
+// Qt's ODBC driver (6.4) puts only the native code of the client into nativeErrorCode();
+// later versions also append the SQLSTATE to the database text, where class 08 means the
+// connection is gone.
 bool means_connection_lost(const QSqlError& error) {
     if (error.type() == QSqlError::ConnectionError)
         return true;
-    static const QRegularExpression sqlstate_08(
-        QStringLiteral("(^|[^0-9A-Z])08[0-9A-Z]{3}($|[^0-9A-Z])"));
-    if (sqlstate_08.match(error.databaseText()).hasMatch() ||
-        sqlstate_08.match(error.nativeErrorCode()).hasMatch())
-        return true;
-    // Native codes of the TDS client: read from / write to the server failed, server
-    // connection timed out, unable to connect.
-    for (const QString& code : error.nativeErrorCode().split(u';')) {
-        const QString c = code.trimmed();
-        if (c == u"20004" || c == u"20006" || c == u"20003" || c == u"20009" || c == u"20047")
+    // "<descriptions>, <SQLSTATE>;<SQLSTATE>..." at the end of the text.
+    static const QRegularExpression sqlstates(QStringLiteral(", ([0-9A-Z]{5}(?:;[0-9A-Z]{5})*)$"));
+    const QRegularExpressionMatch match = sqlstates.match(error.databaseText().trimmed());
+    if (match.hasMatch())
+        for (const QString& state : match.captured(1).split(u';'))
+            if (state.startsWith(QLatin1String("08")))
+                return true;
+    // The TDS client: connection failed, timeout, read or write failed, unexpected end of
+    // data, unable to connect; Microsoft's client: the socket errors of a reset or dropped
+    // connection and a broken pipe.
+    static const QStringList lost_codes = {
+        QStringLiteral("20002"), QStringLiteral("20003"), QStringLiteral("20004"),
+        QStringLiteral("20006"), QStringLiteral("20009"), QStringLiteral("20017"),
+        QStringLiteral("10053"), QStringLiteral("10054"), QStringLiteral("10060"),
+        QStringLiteral("10061"), QStringLiteral("233")};
+    for (const QString& code : error.nativeErrorCode().split(u';'))
+        if (lost_codes.contains(code.trimmed()))
             return true;
-    }
     return false;
 }
 
@@ -172,8 +179,22 @@ QSqlDatabase sql_connection::handle() const {
 }
 
 void sql_connection::note_error(const QSqlError& error) {
-    if (means_connection_lost(error))
+    if (!QSqlDatabase::contains(name_))
+        return;
+    if (means_connection_lost(error)) {
         close();
+        return;
+    }
+    // An ODBC error the list above does not know: a connection that cannot run the
+    // simplest statement is gone, whatever the error said.
+    if (!embedded() && error.type() == QSqlError::StatementError) {
+        QSqlQuery probe(handle());
+        probe.setForwardOnly(true);
+        const bool alive = probe.exec(QStringLiteral("select 1"));
+        probe.finish();
+        if (!alive)
+            close();
+    }
 }
 
 QString dialect_text(const QString& sql, bool embedded) {

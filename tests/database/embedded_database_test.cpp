@@ -244,17 +244,44 @@ TEST_F(embedded_database, opens_afresh_after_close_and_refuses_queries_while_clo
 }
 
 TEST_F(embedded_database, closes_only_when_the_connection_is_gone) {
-    connection.note_error(QSqlError(QStringLiteral("syntax"), QStringLiteral("near \"form\""),
-                                    QSqlError::StatementError, QStringLiteral("1")));
-    EXPECT_TRUE(connection.connected());
-    connection.note_error(QSqlError(QStringLiteral("QODBC: Unable to execute statement"),
-                                    QStringLiteral("Communication link failure, 08S01"),
-                                    QSqlError::StatementError, QStringLiteral("0")));
-    EXPECT_FALSE(connection.connected());
-    connection.open(file);
-    connection.note_error(QSqlError(QStringLiteral("lost"), QStringLiteral("server went away"),
-                                    QSqlError::ConnectionError));
-    EXPECT_FALSE(connection.connected());
+    struct error_case {
+        const char* title;
+        QSqlError error;
+        bool closes;
+    };
+    const error_case cases[] = {
+        {"ordinary SQL error",
+         QSqlError(QStringLiteral("QODBC: Unable to execute statement"),
+                   QStringLiteral("[SQLite]no such table: Spektra (1)"), QSqlError::StatementError,
+                   QStringLiteral("1")),
+         false},
+        {"server error number that looks like a SQLSTATE",
+         QSqlError(QStringLiteral("QODBC: Unable to execute statement"),
+                   QStringLiteral("Invalid object name 'Spektra, 08001x'., 42S02"),
+                   QSqlError::StatementError, QStringLiteral("208")),
+         false},
+        {"SQLSTATE 08S01 in the text",
+         QSqlError(QStringLiteral("QODBC: Unable to execute statement"),
+                   QStringLiteral("Communication link failure, 01000;08S01"),
+                   QSqlError::StatementError, QStringLiteral("0")),
+         true},
+        {"TDS client: read from the server failed",
+         QSqlError(QStringLiteral("QODBC: Unable to fetch next"),
+                   QStringLiteral("[FreeTDS][SQL Server]Read from the server failed"),
+                   QSqlError::StatementError, QStringLiteral("20004")),
+         true},
+        {"connection error",
+         QSqlError(QStringLiteral("lost"), QStringLiteral("server went away"),
+                   QSqlError::ConnectionError),
+         true},
+    };
+    for (const error_case& c : cases) {
+        SCOPED_TRACE(c.title);
+        if (!connection.connected())
+            connection.open(file);
+        connection.note_error(c.error);
+        EXPECT_EQ(connection.connected(), !c.closes);
+    }
 }
 
 TEST_F(embedded_database, does_not_create_a_missing_database_file) {
