@@ -81,6 +81,8 @@ Tlanguage_editor_form::Tlanguage_editor_form(QWidget* parent)
     Button10 = button(QStringLiteral("Sort"), "Button10");
     file_label = named(new QLabel, "file_label");
     file_label->setTextFormat(Qt::PlainText);
+    // A long file name is cut off rather than widening the window.
+    file_label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     QPalette on_teal = file_label->palette();
     on_teal.setColor(QPalette::WindowText, Qt::white);
     file_label->setPalette(on_teal);
