@@ -1,5 +1,7 @@
 #include "database/sql_connection.h"
 
+#include "database/sql_dataset.h"
+
 #include <QDateTime>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -158,6 +160,8 @@ void sql_connection::open(const QString& connection_string) {
 }
 
 void sql_connection::close() {
+    for (sql_dataset* dataset : datasets_)
+        dataset->close();
     if (QSqlDatabase::contains(name_)) {
         {
             QSqlDatabase db = QSqlDatabase::database(name_, false);

@@ -5,7 +5,11 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <vector>
+
 namespace database {
+
+class sql_dataset;
 
 // One named database connection, opened from a connection string. Errors of the client
 // are raised as std::runtime_error with the client's text; a connection that failed is
@@ -30,8 +34,12 @@ public:
     void note_error(const class QSqlError& error);
 
 private:
+    friend class sql_dataset;
     QString name_;
     connection_target target_;
+    // The datasets over this connection: closed before the connection goes, so none keeps
+    // a statement of a client connection that no longer exists.
+    std::vector<sql_dataset*> datasets_;
 };
 
 // The text the client receives: unchanged for SQL Server, rewritten for the embedded

@@ -43,9 +43,13 @@ QSqlQuery run(sql_connection& connection, const QString& sql, bool forward_only)
 
 } // namespace
 
-sql_dataset::sql_dataset(sql_connection& connection) : connection_(connection) {}
+sql_dataset::sql_dataset(sql_connection& connection) : connection_(connection) {
+    connection_.datasets_.push_back(this);
+}
 
-sql_dataset::~sql_dataset() = default;
+sql_dataset::~sql_dataset() {
+    std::erase(connection_.datasets_, this);
+}
 
 QString sql_dataset::text() const {
     return sql.join(QStringLiteral("\r\n"));
