@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+// The SQL texts of the record source windows. They are sent as written; the embedded
+// database gets its dialect from the connection.
+
+// New records of table Spectra after `last_processed_record`, grouped by load and
+// measurement point, result names descending. The where phrase is raw SQL placed directly
+// behind the number, so it starts with a blank and a conjunction.
+QString spectra_record_query(std::int32_t last_processed_record, const QString& where_phrase);
+QString spectra_newest_record_query();
+QString spectra_show_all_query();
+QString spectra_show_last_100_query();
+
+// New sheet-resistance records of table ScalarResults after `last_processed_record`,
+// newest first.
+QString scalar_results_record_query(std::int32_t last_processed_record, const QString& keyphrase);
+QString scalar_results_newest_record_query();
+QString scalar_results_show_all_query(const QString& keyphrase);
+
+// The text as the content of an SQL string literal: every apostrophe doubled.
+QString sql_literal_content(const QString& text);
+
+// What an answer in the start-index box makes the last processed record: the record with
+// the answered Id is the first to be processed. Nothing unless the answer is a whole
+// number greater than 0.
+std::optional<std::int32_t> start_index_answer(const QString& answer);
