@@ -23,8 +23,8 @@ std::vector<record_grid::column> spectra_columns() {
     const record_grid::display_rule mm = millimetre_text;
     return {
         {QStringLiteral("Id"), 50, {}},
-        {QStringLiteral("Timestamp"), 130, {}},
-        {QStringLiteral("LoadId"), 0, text(50)},
+        {QStringLiteral("Timestamp"), 170, {}},
+        {QStringLiteral("LoadId"), 150, text(50)},
         {QStringLiteral("ResultName"), 100, text(50)},
         {QStringLiteral("MeasPointIndex"), 0, {}},
         {QStringLiteral("Run_Id"), 0, {}},

@@ -5,6 +5,8 @@
 #include "record_display.h"
 
 #include <QAbstractTableModel>
+#include <QFont>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -189,10 +191,17 @@ void record_grid::go_last() {
 }
 
 void record_grid::apply_widths() {
+    // Columns without a width of their own are wide enough for their title.
+    // Titles may be drawn bold.
+    QFont title_font = horizontalHeader()->font();
+    title_font.setBold(true);
+    const QFontMetrics metrics(title_font);
     for (std::size_t i = 0; i < model_->shown.size(); ++i) {
-        const int width = model_->shown[i].width;
-        setColumnWidth(static_cast<int>(i),
-                       width > 0 ? width : horizontalHeader()->defaultSectionSize());
+        const shown_column& c = model_->shown[i];
+        const int width = c.width > 0 ? c.width
+                                      : std::max(horizontalHeader()->defaultSectionSize(),
+                                                 metrics.horizontalAdvance(c.name) + 20);
+        setColumnWidth(static_cast<int>(i), width);
     }
 }
 

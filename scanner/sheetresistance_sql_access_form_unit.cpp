@@ -17,9 +17,9 @@ std::vector<record_grid::column> scalar_results_columns() {
     const record_grid::display_rule mm = millimetre_text;
     return {
         {QStringLiteral("Id"), 0, {}},
-        {QStringLiteral("Timestamp"), 130, {}},
+        {QStringLiteral("Timestamp"), 170, {}},
         {QStringLiteral("ResultName"), 114, text(20)},
-        {QStringLiteral("LoadId"), 0, text(50)},
+        {QStringLiteral("LoadId"), 150, text(50)},
         {QStringLiteral("LateralPositionMm"), 0, mm},
         {QStringLiteral("LongitudinalPositionMm"), 0, mm},
         {QStringLiteral("MeasPointIndex"), 0, {}},
