@@ -130,6 +130,12 @@ void record_source_parts::disconnect_from_corona() {
     set_connected_state(false);
 }
 
+void record_source_parts::show_lost_connection() {
+    // A client error may have closed a lost connection: Connect must be at hand again.
+    if (!connect_button->isEnabled() && !Lumotrax_sql_connection->connected())
+        set_connected_state(false);
+}
+
 void record_source_parts::set_connected_state(bool connected) {
     connect_button->setEnabled(!connected);
     for (QPushButton* button : connected_buttons)
@@ -225,11 +231,12 @@ void record_source_parts::write_connection_file() {
 }
 
 void record_source_parts::on_click(QPushButton* button, std::function<void()> handler) {
-    QObject::connect(button, &QPushButton::clicked, &window_, [handler = std::move(handler)] {
+    QObject::connect(button, &QPushButton::clicked, &window_, [this, handler = std::move(handler)] {
         platform::deliver_reporting_errors([&handler] {
             handler();
             return true;
         });
+        show_lost_connection();
     });
 }
 

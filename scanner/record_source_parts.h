@@ -108,4 +108,5 @@ private:
     QWidget& window_;
     bool grid_stale_ = false;
     void set_connected_state(bool connected);
+    void show_lost_connection();
 };

@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 
 #include <gtest/gtest.h>
@@ -266,6 +267,24 @@ TEST_F(record_source_windows, unreachable_database_is_reported_once_and_stays_di
 
     // The main window's call lets the client's error through.
     EXPECT_THROW(q->connect_to_lumotrax(), std::runtime_error);
+    EXPECT_EQ(ui().messages.size(), 1);
+}
+
+TEST_F(record_source_windows, lost_connection_brings_connect_back) {
+    add_spectrum(1, QStringLiteral("L1"), 1, QStringLiteral("RG"));
+    auto q = connected<Tlumotrax_sql_access_form>();
+    // The client reports the server gone, as a query of the scan cycle would.
+    q->Lumotrax_sql_connection->note_error(QSqlError(
+        QStringLiteral("lost"), QStringLiteral("server went away"), QSqlError::ConnectionError));
+    q->show_all_button->click();
+    ASSERT_EQ(ui().messages.size(), 1);
+    EXPECT_TRUE(ui().messages[0].contains(QLatin1String("not open")));
+    EXPECT_TRUE(q->connect_button->isEnabled());
+    EXPECT_FALSE(q->show_all_button->isEnabled());
+
+    q->connect_button->click();
+    EXPECT_TRUE(q->Lumotrax_sql_connection->connected());
+    EXPECT_FALSE(q->connect_button->isEnabled());
     EXPECT_EQ(ui().messages.size(), 1);
 }
 
