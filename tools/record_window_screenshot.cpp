@@ -1,10 +1,12 @@
-// Renders the Q record source window connected to a demo in-line database, after
-// "Show last 100", into a PNG for the README and for checking the layout without a desktop:
-//   record_window_screenshot <picture.png>
+// Renders a record source window connected to a demo in-line database into a PNG, for the
+// README and for checking the layout without a desktop: the Q window after "Show last 100",
+// or the sheet-resistance window after "Show all":
+//   record_window_screenshot <picture.png> [q|sheetresistance]
 #include "Lumotrax_SQL_unit.h"
 #include "basics/program_folders.h"
 #include "demo_database/inline_database.h"
 #include "platform/folders.h"
+#include "sheetresistance_sql_access_form_unit.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -32,11 +34,26 @@ void write_demo_database(const QString& file) {
     QSqlDatabase::removeDatabase(name);
 }
 
+// Connects the window to the demo database.
+void connect_to_demo(record_source_parts& window, const QString& database) {
+    window.connection_string_editor->setText(QStringLiteral("Provider=SQLite;Data Source=") +
+                                             database);
+    window.connect_to_lumotrax();
+}
+
+bool grab(QWidget& window, const QString& picture) {
+    QApplication::processEvents();
+    const bool saved = window.grab().save(picture);
+    window.hide();
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: record_window_screenshot <picture.png>\n");
+    const bool sheet_resistance = argc == 3 && qstrcmp(argv[2], "sheetresistance") == 0;
+    if (argc < 2 || argc > 3 || (argc == 3 && !sheet_resistance && qstrcmp(argv[2], "q") != 0)) {
+        std::fprintf(stderr, "usage: record_window_screenshot <picture.png> [q|sheetresistance]\n");
         return 2;
     }
     QApplication application(argc, argv);
@@ -53,20 +70,28 @@ int main(int argc, char* argv[]) {
         const QString database = folder + QDir::separator() + QStringLiteral("demo_inline.db");
         write_demo_database(database);
 
-        Tlumotrax_sql_access_form window;
-        window.FormCreate();
-        window.setWindowTitle(QStringLiteral("Lumotrax Q database access"));
-        window.connection_string_editor->setText(QStringLiteral("Provider=SQLite;Data Source=") +
-                                                 database);
-        window.show();
-        window.connect_to_lumotrax();
-        window.get_last_measured_record();
-        window.last_processed_record = window.last_measured_record - 7;
-        window.update_last_processed_label();
-        window.show_last_100();
-        QApplication::processEvents();
-        saved = window.grab().save(picture);
-        window.hide();
+        if (sheet_resistance) {
+            Tsheetresistance_sql_access_form window;
+            window.FormCreate();
+            window.setWindowTitle(QStringLiteral("Sheetresistance database access"));
+            window.sheet_resistance_keyphrase = QStringLiteral("Sheet resistance");
+            window.show();
+            connect_to_demo(window, database);
+            window.get_last_measured_record();
+            window.show_all();
+            saved = grab(window, picture);
+        } else {
+            Tlumotrax_sql_access_form window;
+            window.FormCreate();
+            window.setWindowTitle(QStringLiteral("Lumotrax Q database access"));
+            window.show();
+            connect_to_demo(window, database);
+            window.get_last_measured_record();
+            window.last_processed_record = window.last_measured_record - 7;
+            window.update_last_processed_label();
+            window.show_last_100();
+            saved = grab(window, picture);
+        }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
     }
