@@ -27,6 +27,11 @@ QString client_text(const QSqlError& error) {
     return text.isEmpty() ? QStringLiteral("Unknown database error.") : text;
 }
 
+// Some clients deliver numbers as text; those are read with "." whatever the locale.
+bool delivered_as_text(const QVariant& value) {
+    return value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QByteArray;
+}
+
 QSqlQuery run(sql_connection& connection, const QString& sql, bool forward_only) {
     if (!connection.connected())
         raise(QStringLiteral("The database connection is not open."));
@@ -130,11 +135,9 @@ std::int32_t sql_dataset::field_integer(const QString& name) const {
     if (value.isNull())
         return 0;
     bool ok = false;
-    qlonglong number = 0;
-    if (value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QByteArray)
-        number = QLocale::c().toLongLong(value.toString().trimmed(), &ok);
-    else
-        number = value.toLongLong(&ok);
+    const qlonglong number = delivered_as_text(value)
+                                 ? QLocale::c().toLongLong(value.toString().trimmed(), &ok)
+                                 : value.toLongLong(&ok);
     if (!ok)
         fail(QStringLiteral("%1 '%2' is not an integer.").arg(name, value.toString()));
     if (number < std::numeric_limits<std::int32_t>::min() ||
@@ -148,11 +151,9 @@ double sql_dataset::field_float(const QString& name) const {
     if (value.isNull())
         return 0.0;
     bool ok = false;
-    double number = 0.0;
-    if (value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QByteArray)
-        number = QLocale::c().toDouble(value.toString().trimmed(), &ok);
-    else
-        number = value.toDouble(&ok);
+    const double number = delivered_as_text(value)
+                              ? QLocale::c().toDouble(value.toString().trimmed(), &ok)
+                              : value.toDouble(&ok);
     if (!ok)
         fail(QStringLiteral("%1 '%2' is not a number.").arg(name, value.toString()));
     return number;
