@@ -2,15 +2,12 @@
 
 #include "database/sql_dataset.h"
 
-#include <QDateTime>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
-
-#include <sqlite3.h>
 
 #include <atomic>
 #include <stdexcept>
@@ -27,57 +24,6 @@ QString next_connection_name() {
 QString error_text(const QSqlError& error) {
     QString text = error.text().trimmed();
     return text.isEmpty() ? QStringLiteral("Unknown database error.") : text;
-}
-
-// The date part of an ISO date-time text as the system's SQL texts use it on SQL Server
-// (timestamp columns); anything else gives NULL, as SQL Server would fail to convert.
-QDate date_of(sqlite3_value* value) {
-    if (sqlite3_value_type(value) != SQLITE_TEXT)
-        return {};
-    const auto* raw = reinterpret_cast<const char*>(sqlite3_value_text(value));
-    const QString text = QString::fromUtf8(raw, sqlite3_value_bytes(value)).trimmed();
-    static const char* const formats[] = {"yyyy-MM-dd hh:mm:ss.zzz", "yyyy-MM-dd hh:mm:ss",
-                                          "yyyy-MM-ddThh:mm:ss.zzz", "yyyy-MM-ddThh:mm:ss",
-                                          "yyyy-MM-dd hh:mm",        "yyyy-MM-dd"};
-    for (const char* format : formats) {
-        const QDateTime moment = QDateTime::fromString(text, QLatin1String(format));
-        if (moment.isValid())
-            return moment.date();
-    }
-    return {};
-}
-
-template <int (QDate::*part)() const>
-void date_part(sqlite3_context* context, int argc, sqlite3_value** argv) {
-    const QDate date = argc == 1 ? date_of(argv[0]) : QDate();
-    if (date.isValid())
-        sqlite3_result_int(context, (date.*part)());
-    else
-        sqlite3_result_null(context);
-}
-
-void register_date_functions(const QSqlDatabase& db) {
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        throw std::runtime_error("The embedded database gives no handle for its date functions.");
-    sqlite3* sqlite = *static_cast<sqlite3* const*>(handle.data());
-    if (!sqlite)
-        throw std::runtime_error("The embedded database is not open.");
-    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    struct function {
-        const char* name;
-        void (*body)(sqlite3_context*, int, sqlite3_value**);
-    };
-    for (const function& f :
-         {function{"year", &date_part<&QDate::year>}, function{"month", &date_part<&QDate::month>},
-          function{"day", &date_part<&QDate::day>}}) {
-        if (sqlite3_create_function_v2(sqlite, f.name, 1, flags, nullptr, f.body, nullptr, nullptr,
-                                       nullptr) != SQLITE_OK)
-            throw std::runtime_error(
-                QStringLiteral("The embedded database refused the function %1(): %2")
-                    .arg(QLatin1String(f.name), QString::fromUtf8(sqlite3_errmsg(sqlite)))
-                    .toStdString());
-    }
 }
 
 // Qt's ODBC driver (6.4) puts only the native code of the client into nativeErrorCode();
@@ -143,13 +89,6 @@ void sql_connection::open(const QString& connection_string) {
                     QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1").arg(login_timeout_seconds));
             if (!db.open())
                 failure = error_text(db.lastError());
-            else if (target.kind == connection_kind::sqlite_file) {
-                try {
-                    register_date_functions(db);
-                } catch (const std::exception& e) {
-                    failure = QString::fromStdString(e.what());
-                }
-            }
         }
     }
     if (!failure.isEmpty()) {
@@ -204,12 +143,31 @@ void sql_connection::note_error(const QSqlError& error) {
 QString dialect_text(const QString& sql, bool embedded) {
     if (!embedded)
         return sql;
+    // year(x), month(x), day(x) of SQL Server: the date parts of an ISO date-time text, NULL
+    // for anything else.
+    static const QRegularExpression date_part(
+        QStringLiteral("\\b(year|month|day)\\s*\\(([^()]*)\\)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString text;
+    qsizetype done = 0;
+    for (const QRegularExpressionMatch& match : date_part.globalMatch(sql)) {
+        const QString part = match.captured(1).toLower();
+        const QString format = part == u"year"    ? QStringLiteral("%Y")
+                               : part == u"month" ? QStringLiteral("%m")
+                                                  : QStringLiteral("%d");
+        text += sql.mid(done, match.capturedStart() - done) +
+                QStringLiteral("cast(strftime('%1', %2) as integer)")
+                    .arg(format, match.captured(2).trimmed());
+        done = match.capturedEnd();
+    }
+    text += sql.mid(done);
+
     static const QRegularExpression top(QStringLiteral("^(\\s*select)\\s+top\\s+(\\d+)\\b"),
                                         QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = top.match(sql);
+    const QRegularExpressionMatch match = top.match(text);
     if (!match.hasMatch())
-        return sql;
-    QString rest = sql.mid(match.capturedEnd());
+        return text;
+    QString rest = text.mid(match.capturedEnd());
     // Trailing blanks, line breaks and a closing ';' stay behind the limit clause.
     qsizetype end = rest.size();
     while (end > 0 && (rest[end - 1].isSpace() || rest[end - 1] == u';'))

@@ -43,7 +43,8 @@ private:
 };
 
 // The text the client receives: unchanged for SQL Server, rewritten for the embedded
-// database ("select top N ..." becomes "select ... limit N").
+// database ("select top N ..." becomes "select ... limit N"; year(x), month(x), day(x)
+// become the date parts of an ISO date-time text).
 QString dialect_text(const QString& sql, bool embedded);
 
 } // namespace database

@@ -127,7 +127,7 @@ struct dialect_case {
     const char* embedded;
 };
 
-TEST(dialect_text, turns_select_top_into_limit_for_the_embedded_database) {
+TEST(dialect_text, turns_select_top_and_date_parts_into_their_embedded_forms) {
     const dialect_case cases[] = {
         {"select top 1 * from spectra order by Id desc",
          "select * from spectra order by Id desc limit 1"},
@@ -138,7 +138,13 @@ TEST(dialect_text, turns_select_top_into_limit_for_the_embedded_database) {
         {"SELECT\n\rTOP\n\r5 Id from Spectra\n\r", "SELECT Id from Spectra limit 5\n\r"},
         {"select top 3 * from Spectra;", "select * from Spectra limit 3;"},
         {"select * from Spectra \n\rwhere LoadID='L1'\n\rand year(timestamp)=2016",
-         "select * from Spectra \n\rwhere LoadID='L1'\n\rand year(timestamp)=2016"},
+         "select * from Spectra \n\rwhere LoadID='L1'\n\rand cast(strftime('%Y', timestamp) as "
+         "integer)=2016"},
+        {"and MONTH( timestamp )=5 and Day(timestamp)=16 and birthday(x)=1",
+         "and cast(strftime('%m', timestamp) as integer)=5 and cast(strftime('%d', timestamp) as "
+         "integer)=16 and birthday(x)=1"},
+        {"select top 1 * from Spectra where year(timestamp)=2016",
+         "select * from Spectra where cast(strftime('%Y', timestamp) as integer)=2016 limit 1"},
         {"select topic from Spectra", "select topic from Spectra"},
         {"select * from Spectra where Note='select top 1'",
          "select * from Spectra where Note='select top 1'"},
