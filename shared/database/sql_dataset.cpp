@@ -68,13 +68,7 @@ void sql_dataset::set_text(const QString& text) {
 void sql_dataset::open() {
     close();
     query_ = std::make_unique<QSqlQuery>(run(connection_, text(), true));
-    eof_ = !query_->next();
-    if (eof_ && query_->lastError().isValid()) {
-        const QSqlError error = query_->lastError();
-        close();
-        connection_.note_error(error);
-        raise(client_text(error));
-    }
+    advance();
 }
 
 void sql_dataset::close() {
@@ -95,6 +89,11 @@ void sql_dataset::next() {
         raise(QStringLiteral("The query is not open."));
     if (eof_)
         return;
+    advance();
+}
+
+void sql_dataset::advance() {
+    // The end of the records and a failed fetch look alike until the error is asked for.
     eof_ = !query_->next();
     if (eof_ && query_->lastError().isValid()) {
         const QSqlError error = query_->lastError();

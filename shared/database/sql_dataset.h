@@ -50,6 +50,8 @@ private:
     std::unique_ptr<QSqlQuery> query_;
     bool eof_ = true;
     void fail(const QString& what) const;
+    // Moves to the next record; a failed fetch closes the record set and raises the error.
+    void advance();
 };
 
 // A copy of (the first `row_limit` rows of) a result, for showing in a grid while the
