@@ -1,6 +1,6 @@
-#include "browseforfolderunit.h"
+#include "cleaner/browseforfolderunit.h"
 
-#include "platform/operator_interface.h"
+#include "shared/platform/operator_interface.h"
 
 QString browse_for_folder(const QString& title, const QString& initial_folder,
                           bool allow_new_folder) {

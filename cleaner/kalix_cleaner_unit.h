@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cleaner_settings.h"
-#include "tarvo_scanner_unit.h"
+#include "cleaner/cleaning/cleaner_settings.h"
+#include "cleaner/tarvo_scanner_unit.h"
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -11,6 +11,7 @@ class QPushButton;
 // tick deletes outdated files from the input and channel folders and packs today's archive
 // day folder into one zip archive per load.
 class TKALIX_cleaner_form : public TKALIX_tarvo_scanner {
+    Q_OBJECT
 public:
     explicit TKALIX_cleaner_form(QWidget* parent = nullptr);
     ~TKALIX_cleaner_form() override;

@@ -1,6 +1,6 @@
-#include "tarvo_scanner_unit.h"
+#include "cleaner/tarvo_scanner_unit.h"
 
-#include "kalix_paths.h"
+#include "shared/kalix_spectrum_scanner/settings/kalix_paths.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

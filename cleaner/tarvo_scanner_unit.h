@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kalix_spectrum_scanner_unit.h"
+#include "shared/kalix_spectrum_scanner/kalix_spectrum_scanner_unit.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -8,6 +8,7 @@ class QPlainTextEdit;
 // The scanner window with two lists of subfolders: input subfolders below the input path and
 // OVIX channel folders of the current product, whose measurement folder is the output path.
 class TKALIX_tarvo_scanner : public TKALIX_spectrum_scanner {
+    Q_OBJECT
 public:
     explicit TKALIX_tarvo_scanner(QWidget* parent = nullptr);
 

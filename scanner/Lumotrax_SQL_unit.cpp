@@ -1,10 +1,10 @@
-#include "Lumotrax_SQL_unit.h"
+#include "scanner/Lumotrax_SQL_unit.h"
 
-#include "database/sql_connection.h"
-#include "database/sql_dataset.h"
-#include "record_display.h"
-#include "record_grid.h"
-#include "record_queries.h"
+#include "shared/database/sql_connection.h"
+#include "shared/database/sql_dataset.h"
+#include "scanner/record_sources/record_display.h"
+#include "scanner/record_widgets/record_grid.h"
+#include "scanner/record_sources/record_queries.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "record_source_parts.h"
+#include "scanner/record_widgets/record_source_parts.h"
 
 #include <QWidget>
 
@@ -12,6 +12,7 @@ class QShowEvent;
 // sheet-resistance window. The creator calls FormCreate() right after construction.
 // Closing the window only hides it.
 class TThinProcess_sql_access_form : public QWidget, public record_source_parts {
+    Q_OBJECT
 public:
     explicit TThinProcess_sql_access_form(QWidget* parent = nullptr);
     ~TThinProcess_sql_access_form() override;

@@ -1,10 +1,10 @@
 // Renders the vocabulary editor with a loaded table of a dozen words and a selected cell into
 // a PNG, for the README and for looking at the layout without a desktop:
 //   language_editor_screenshot <picture.png>
-#include "basics/program_folders.h"
-#include "basics/sprachen.h"
-#include "language_editor_unit.h"
-#include "platform/folders.h"
+#include "shared/basics/program_folders.h"
+#include "shared/basics/sprachen.h"
+#include "shared/language_editor/language_editor_unit.h"
+#include "shared/platform/folders.h"
 
 #include <QApplication>
 #include <QDir>

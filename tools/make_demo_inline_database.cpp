@@ -3,7 +3,7 @@
 //                             [--follow [--interval-ms M] [--max-seconds S]]
 // With --follow it goes on appending one measurement point per interval, like a running
 // line, until it is stopped or the given number of seconds has passed.
-#include "demo_database/inline_database.h"
+#include "tools/demo_database/inline_database.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -2,11 +2,11 @@
 // README and for checking the layout without a desktop: the Q window after "Show last 100",
 // or the sheet-resistance window after "Show all":
 //   record_window_screenshot <picture.png> [q|sheetresistance]
-#include "Lumotrax_SQL_unit.h"
-#include "basics/program_folders.h"
-#include "demo_database/inline_database.h"
-#include "platform/folders.h"
-#include "sheetresistance_sql_access_form_unit.h"
+#include "scanner/Lumotrax_SQL_unit.h"
+#include "shared/basics/program_folders.h"
+#include "tools/demo_database/inline_database.h"
+#include "shared/platform/folders.h"
+#include "scanner/sheetresistance_sql_access_form_unit.h"
 
 #include <QApplication>
 #include <QDateTime>

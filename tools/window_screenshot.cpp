@@ -1,9 +1,9 @@
 // Renders the kalix_cleaner window on a demo site into a PNG, after one confirmed cleaning
 // pass, for the README and for looking at the layout without a desktop:
 //   window_screenshot <site folder> <picture.png>
-#include "basics/program_folders.h"
-#include "kalix_cleaner_unit.h"
-#include "platform/folders.h"
+#include "shared/basics/program_folders.h"
+#include "cleaner/kalix_cleaner_unit.h"
+#include "shared/platform/folders.h"
 
 #include <QApplication>
 #include <QDir>

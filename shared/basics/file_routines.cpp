@@ -1,10 +1,10 @@
-#include "basics/file_routines.h"
+#include "shared/basics/file_routines.h"
 
-#include "basics/program_folders.h"
-#include "platform/directory.h"
-#include "platform/file_lock.h"
-#include "platform/file_ops.h"
-#include "platform/paths.h"
+#include "shared/basics/program_folders.h"
+#include "shared/platform/directory.h"
+#include "shared/platform/file_lock.h"
+#include "shared/platform/file_ops.h"
+#include "shared/platform/paths.h"
 
 #include <vector>
 

@@ -1,8 +1,8 @@
-#include "basics/ini_lines.h"
+#include "shared/basics/ini_lines.h"
 
-#include "basics/number_text.h"
-#include "basics/text_fields.h"
-#include "platform/operator_interface.h"
+#include "shared/basics/number_text.h"
+#include "shared/basics/text_fields.h"
+#include "shared/platform/operator_interface.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "basics/little_endian.h"
+#include "shared/basics/little_endian.h"
 
 #include <QtEndian>
 

@@ -1,4 +1,4 @@
-#include "basics/number_text.h"
+#include "shared/basics/number_text.h"
 
 #include <QDateTime>
 #include <QLocale>

@@ -1,9 +1,9 @@
-#include "basics/password_file.h"
+#include "shared/basics/password_file.h"
 
-#include "basics/little_endian.h"
-#include "basics/random_numbers.h"
-#include "basics/string_records.h"
-#include "platform/operator_interface.h"
+#include "shared/basics/little_endian.h"
+#include "shared/basics/random_numbers.h"
+#include "shared/basics/string_records.h"
+#include "shared/platform/operator_interface.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,12 +1,12 @@
-#include "basics/program_folders.h"
+#include "shared/basics/program_folders.h"
 
-#include "basics/file_routines.h"
-#include "basics/random_numbers.h"
-#include "basics/text_fields.h"
-#include "platform/decimal_point.h"
-#include "platform/folders.h"
-#include "platform/operator_interface.h"
-#include "platform/paths.h"
+#include "shared/basics/file_routines.h"
+#include "shared/basics/random_numbers.h"
+#include "shared/basics/text_fields.h"
+#include "shared/platform/decimal_point.h"
+#include "shared/platform/folders.h"
+#include "shared/platform/operator_interface.h"
+#include "shared/platform/paths.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "basics/random_numbers.h"
+#include "shared/basics/random_numbers.h"
 
 #include <chrono>
 #include <random>

@@ -1,8 +1,8 @@
-#include "basics/scan_data.h"
+#include "shared/basics/scan_data.h"
 
-#include "basics/little_endian.h"
-#include "basics/program_folders.h"
-#include "platform/file_ops.h"
+#include "shared/basics/little_endian.h"
+#include "shared/basics/program_folders.h"
+#include "shared/platform/file_ops.h"
 
 #include <QByteArray>
 #include <QDate>

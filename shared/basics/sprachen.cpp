@@ -1,10 +1,10 @@
-#include "basics/sprachen.h"
+#include "shared/basics/sprachen.h"
 
-#include "basics/little_endian.h"
-#include "basics/string_records.h"
-#include "basics/text_fields.h"
-#include "platform/line_list.h"
-#include "platform/operator_interface.h"
+#include "shared/basics/little_endian.h"
+#include "shared/basics/string_records.h"
+#include "shared/basics/text_fields.h"
+#include "shared/platform/line_list.h"
+#include "shared/platform/operator_interface.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "basics/string_records.h"
+#include "shared/basics/string_records.h"
 
-#include "basics/little_endian.h"
-#include "platform/code_page.h"
+#include "shared/basics/little_endian.h"
+#include "shared/platform/code_page.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "basics/text_fields.h"
+#include "shared/basics/text_fields.h"
 
 QString delimited_field(const QString& text, QChar separator, int n) {
     qsizetype start = 0;

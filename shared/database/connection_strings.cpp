@@ -1,4 +1,4 @@
-#include "database/connection_strings.h"
+#include "shared/database/connection_strings.h"
 
 #ifdef Q_OS_WIN
 #include <QSettings>

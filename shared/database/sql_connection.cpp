@@ -1,6 +1,6 @@
-#include "database/sql_connection.h"
+#include "shared/database/sql_connection.h"
 
-#include "database/sql_dataset.h"
+#include "shared/database/sql_dataset.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

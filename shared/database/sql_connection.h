@@ -1,6 +1,6 @@
 #pragma once
 
-#include "database/connection_strings.h"
+#include "shared/database/connection_strings.h"
 
 #include <QSqlDatabase>
 #include <QString>

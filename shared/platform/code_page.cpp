@@ -1,4 +1,4 @@
-#include "platform/code_page.h"
+#include "shared/platform/code_page.h"
 
 #include <QStringDecoder>
 

@@ -1,4 +1,4 @@
-#include "platform/decimal_point.h"
+#include "shared/platform/decimal_point.h"
 
 #include <QLocale>
 

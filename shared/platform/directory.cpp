@@ -1,6 +1,6 @@
-#include "platform/directory.h"
+#include "shared/platform/directory.h"
 
-#include "platform/paths.h"
+#include "shared/platform/paths.h"
 
 #include <QDir>
 #include <QFileInfo>

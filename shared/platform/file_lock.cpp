@@ -1,4 +1,4 @@
-#include "platform/file_lock.h"
+#include "shared/platform/file_lock.h"
 
 #include <QDir>
 #include <QFile>

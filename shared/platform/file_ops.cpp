@@ -1,4 +1,4 @@
-#include "platform/file_ops.h"
+#include "shared/platform/file_ops.h"
 
 #include <QDir>
 #include <QFile>

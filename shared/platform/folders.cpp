@@ -1,4 +1,4 @@
-#include "platform/folders.h"
+#include "shared/platform/folders.h"
 
 #include <QCoreApplication>
 #include <QDir>

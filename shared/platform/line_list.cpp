@@ -1,7 +1,7 @@
-#include "platform/line_list.h"
+#include "shared/platform/line_list.h"
 
-#include "platform/code_page.h"
-#include "platform/file_ops.h"
+#include "shared/platform/code_page.h"
+#include "shared/platform/file_ops.h"
 
 #include <QFile>
 #include <QStringEncoder>

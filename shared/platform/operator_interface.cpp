@@ -1,4 +1,4 @@
-#include "platform/operator_interface.h"
+#include "shared/platform/operator_interface.h"
 
 #include <QDebug>
 

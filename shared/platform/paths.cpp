@@ -1,4 +1,4 @@
-#include "platform/paths.h"
+#include "shared/platform/paths.h"
 
 #include <QDir>
 

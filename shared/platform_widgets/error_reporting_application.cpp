@@ -1,6 +1,6 @@
-#include "platform_widgets/error_reporting_application.h"
+#include "shared/platform_widgets/error_reporting_application.h"
 
-#include "platform/operator_interface.h"
+#include "shared/platform/operator_interface.h"
 
 #include <QDebug>
 #include <QThread>

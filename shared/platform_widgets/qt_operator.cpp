@@ -1,4 +1,4 @@
-#include "platform_widgets/qt_operator.h"
+#include "shared/platform_widgets/qt_operator.h"
 
 #include <QApplication>
 #include <QDir>

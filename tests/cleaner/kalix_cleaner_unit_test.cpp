@@ -1,7 +1,7 @@
-#include "kalix_cleaner_unit.h"
+#include "cleaner/kalix_cleaner_unit.h"
 
-#include "platform/paths.h"
-#include "scratch_fixture.h"
+#include "shared/platform/paths.h"
+#include "tests/support/scratch_fixture.h"
 
 #include <QCheckBox>
 #include <QDate>

@@ -1,7 +1,7 @@
-#include "tarvo_scanner_unit.h"
+#include "cleaner/tarvo_scanner_unit.h"
 
-#include "platform/paths.h"
-#include "scratch_fixture.h"
+#include "shared/platform/paths.h"
+#include "tests/support/scratch_fixture.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,15 +1,15 @@
-#include "Lumotrax_SQL_unit.h"
-#include "ThinProcess_SQL_access_unit.h"
-#include "sheetresistance_sql_access_form_unit.h"
+#include "scanner/Lumotrax_SQL_unit.h"
+#include "scanner/ThinProcess_SQL_access_unit.h"
+#include "scanner/sheetresistance_sql_access_form_unit.h"
 
-#include "basics/password_file.h"
-#include "basics/program_folders.h"
-#include "connection_files.h"
-#include "database/sql_connection.h"
-#include "database/sql_dataset.h"
-#include "demo_database/inline_database.h"
-#include "record_grid.h"
-#include "scratch_fixture.h"
+#include "shared/basics/password_file.h"
+#include "shared/basics/program_folders.h"
+#include "scanner/record_sources/connection_files.h"
+#include "shared/database/sql_connection.h"
+#include "shared/database/sql_dataset.h"
+#include "tools/demo_database/inline_database.h"
+#include "scanner/record_widgets/record_grid.h"
+#include "tests/support/scratch_fixture.h"
 
 #include <QAbstractButton>
 #include <QLabel>

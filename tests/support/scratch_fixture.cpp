@@ -1,6 +1,6 @@
-#include "scratch_fixture.h"
+#include "tests/support/scratch_fixture.h"
 
-#include "platform/folders.h"
+#include "shared/platform/folders.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scripted_operator.h"
+#include "tests/support/scripted_operator.h"
 
 #include <QByteArray>
 #include <QString>

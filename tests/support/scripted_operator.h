@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/operator_interface.h"
+#include "shared/platform/operator_interface.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,5 +1,5 @@
-#include "demo_database/inline_database.h"
-#include "scratch_fixture.h"
+#include "tools/demo_database/inline_database.h"
+#include "tests/support/scratch_fixture.h"
 
 #include <QLocale>
 #include <QRegularExpression>

@@ -1,4 +1,4 @@
-#include "demo_database/inline_database.h"
+#include "tools/demo_database/inline_database.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

@@ -1,0 +1,48 @@
+#include "scanner/record_sources/record_queries.h"
+
+#include "shared/basics/number_text.h"
+
+QString spectra_record_query(std::int32_t last_processed_record, const QString& where_phrase) {
+    return QStringLiteral("Select * from Spectra where Id>") +
+           QString::number(last_processed_record) + where_phrase +
+           QStringLiteral(" order by loadId,MeasPointIndex,resultname desc");
+}
+
+QString spectra_newest_record_query() {
+    return QStringLiteral("select top 1 * from spectra order by Id desc");
+}
+
+QString spectra_show_all_query() {
+    return QStringLiteral("Select * from Spectra");
+}
+
+QString spectra_show_last_100_query() {
+    return QStringLiteral("Select top 100 * from Spectra order by id desc");
+}
+
+QString scalar_results_record_query(std::int32_t last_processed_record, const QString& keyphrase) {
+    return QStringLiteral("Select * from ScalarResults where Id>") +
+           QString::number(last_processed_record) + QStringLiteral(" and resultname = '") +
+           sql_literal_content(keyphrase) + QStringLiteral("' order by ID desc");
+}
+
+QString scalar_results_newest_record_query() {
+    return QStringLiteral("select top 1 * from ScalarResults order by Id desc");
+}
+
+QString scalar_results_show_all_query(const QString& keyphrase) {
+    return QStringLiteral("Select * from ScalarResults where resultname= '") +
+           sql_literal_content(keyphrase) + QStringLiteral("' order by ID desc");
+}
+
+QString sql_literal_content(const QString& text) {
+    QString doubled = text;
+    return doubled.replace(u'\'', QStringLiteral("''"));
+}
+
+std::optional<std::int32_t> start_index_answer(const QString& answer) {
+    int index = 0;
+    if (!text_to_integer(answer, index) || index <= 0)
+        return std::nullopt;
+    return index - 1;
+}

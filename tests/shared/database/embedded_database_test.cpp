@@ -1,0 +1,297 @@
+#include "shared/database/sql_connection.h"
+#include "shared/database/sql_dataset.h"
+
+#include "tests/support/scratch_fixture.h"
+
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* record_query =
+    "Select * from Spectra where Id>1200 order by loadId,MeasPointIndex,resultname desc";
+
+// Runs `statements` on a connection of its own, so the database under test starts closed.
+void run_statements(const QString& file, const QStringList& statements) {
+    const QString name = QStringLiteral("embedded_database_test_setup");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        ASSERT_TRUE(db.open()) << db.lastError().text().toStdString();
+        QSqlQuery query(db);
+        for (const QString& statement : statements)
+            ASSERT_TRUE(query.exec(statement))
+                << statement.toStdString() << ": " << query.lastError().text().toStdString();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+// A few columns of the in-line system's Spectra and WavelengtsArrays tables.
+void create_spectra(const QString& file) {
+    run_statements(
+        file, {QStringLiteral("create table Spectra (Id integer primary key, Timestamp text, "
+                              "LoadId text, ResultName text, MeasPointIndex integer, "
+                              "LateralPositionRelativeMm real, Run_Id integer, ResultId text, "
+                              "\"Values\" text)"),
+               QStringLiteral("create table WavelengtsArrays (ResultID text, Run_ID text, "
+                              "Wavelengths text)"),
+               QStringLiteral("insert into Spectra values "
+                              "(1200, '2016-05-16 08:00:00', 'L0815', 'RG', 1, 10.0, 7, "
+                              "'{00000000-0000-0000-0000-000000001200}', '1;2'),"
+                              "(1201, '2016-05-16 08:01:00.250', 'L0815', 'RG', 2, 260.4, 7, "
+                              "'{00000000-0000-0000-0000-000000001201}', '3;4'),"
+                              "(1202, '2016-05-16T08:01:30', 'L0815', 'R55', 2, '-10.5', 7, "
+                              "'{00000000-0000-0000-0000-000000001202}', '5;6'),"
+                              "(1203, '2016-05-16 08:02:00', 'L0815', 'R55', 1, 20.0, 7, "
+                              "'{00000000-0000-0000-0000-000000001203}', '7;8'),"
+                              "(1204, '2016-05-17 00:00:01', 'L0816', 'RG', 1, NULL, 8, "
+                              "'{00000000-0000-0000-0000-000000001204}', NULL),"
+                              "(1205, 'not a date', 'L0815', 'RG', 3, 0, 8, '', '')"),
+               QStringLiteral("insert into WavelengtsArrays values "
+                              "('{00000000-0000-0000-0000-000000001201}', '7', '400;401'),"
+                              "('{00000000-0000-0000-0000-000000001201}', '8', 'wrong run')")});
+}
+
+class embedded_database : public scratch_fixture {
+protected:
+    embedded_database() {
+        file = path(QStringLiteral("lumotrax_q.db"));
+        create_spectra(file);
+        connection.open(file);
+    }
+
+    std::vector<int> ids(database::sql_dataset& query) {
+        std::vector<int> result;
+        for (query.open(); !query.eof(); query.next())
+            result.push_back(query.field_integer(QStringLiteral("Id")));
+        return result;
+    }
+
+    QString file;
+    database::sql_connection connection;
+};
+
+template <typename F> std::string error_of(F&& action) {
+    try {
+        action();
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+TEST_F(embedded_database, reads_the_record_query_forward_in_its_order) {
+    ASSERT_TRUE(connection.connected());
+    EXPECT_TRUE(connection.embedded());
+    database::sql_dataset query(connection);
+    query.set_text(QString::fromUtf8(record_query));
+    EXPECT_EQ(ids(query), (std::vector<int>{1203, 1201, 1202, 1205, 1204}));
+    EXPECT_TRUE(query.active());
+    EXPECT_TRUE(query.eof());
+    query.next(); // past the end stays at the end
+    EXPECT_TRUE(query.eof());
+}
+
+TEST_F(embedded_database, gives_fields_by_name_in_any_case) {
+    database::sql_dataset query(connection);
+    query.set_text(QStringLiteral("select * from Spectra where Id=1202"));
+    query.open();
+    ASSERT_FALSE(query.eof());
+    EXPECT_EQ(query.field_text(QStringLiteral("loadid")), QStringLiteral("L0815"));
+    EXPECT_EQ(query.field_text(QStringLiteral("RESULTID")),
+              QStringLiteral("{00000000-0000-0000-0000-000000001202}"));
+    EXPECT_EQ(query.field_text(QStringLiteral("Run_ID")), QStringLiteral("7"));
+    EXPECT_EQ(query.field_integer(QStringLiteral("MeasPointIndex")), 2);
+    // Stored as text in this row: read with the "." of the system, whatever the locale.
+    EXPECT_DOUBLE_EQ(query.field_float(QStringLiteral("LateralPositionRelativeMm")), -10.5);
+    EXPECT_EQ(query.field_text(QStringLiteral("Values")), QStringLiteral("5;6"));
+    EXPECT_TRUE(query.field_names().contains(QStringLiteral("Timestamp")));
+
+    query.set_text(QStringLiteral("select * from Spectra where Id=1204"));
+    query.open();
+    EXPECT_TRUE(query.field(QStringLiteral("Values")).isNull());
+    EXPECT_EQ(query.field_text(QStringLiteral("Values")), QString());
+    EXPECT_DOUBLE_EQ(query.field_float(QStringLiteral("LateralPositionRelativeMm")), 0.0);
+}
+
+TEST_F(embedded_database, runs_the_texts_of_the_system_as_written) {
+    database::sql_dataset query(connection);
+    struct sql_case {
+        const char* sql;
+        std::vector<int> ids;
+    };
+    const sql_case cases[] = {
+        {"select top 1 * from spectra order by Id desc", {1205}},
+        {"Select top 2 * from Spectra order by id desc", {1205, 1204}},
+        {"select top 100 * from Spectra\r\norder by ID desc", {1205, 1204, 1203, 1202, 1201, 1200}},
+        // The re-run of one pane: date parts with and without fractions or a 'T'; a text
+        // that is no date matches nothing.
+        {"select * from Spectra \n\rwhere LoadID='L0815'\n\rand year(timestamp)=2016\n\r"
+         "and month(timestamp)=5\n\rand day(timestamp)=16\n\r"
+         "order by MeasPointIndex,resultname desc",
+         {1200, 1203, 1201, 1202}},
+        {"select * from Spectra where day(timestamp)=17 or year(timestamp) is null", {1204, 1205}},
+    };
+    for (const sql_case& c : cases) {
+        SCOPED_TRACE(c.sql);
+        query.set_text(QString::fromUtf8(c.sql));
+        EXPECT_EQ(ids(query), c.ids);
+    }
+}
+
+TEST_F(embedded_database, finds_the_wavelength_grid_of_a_record) {
+    database::sql_dataset query(connection);
+    query.set_text(QStringLiteral("select * from WavelengtsArrays\n\r"
+                                  "where ResultID='{00000000-0000-0000-0000-000000001201}'\n\r"
+                                  "and Run_ID='7'"));
+    EXPECT_EQ(query.sql.size(), 3);
+    EXPECT_EQ(query.text(),
+              QStringLiteral("select * from WavelengtsArrays\r\n"
+                             "where ResultID='{00000000-0000-0000-0000-000000001201}'\r\n"
+                             "and Run_ID='7'"));
+    query.open();
+    ASSERT_FALSE(query.eof());
+    EXPECT_EQ(query.field_text(QStringLiteral("Wavelengths")), QStringLiteral("400;401"));
+    query.next();
+    EXPECT_TRUE(query.eof());
+}
+
+TEST(sql_dataset_text, splits_at_every_kind_of_line_break) {
+    database::sql_connection connection;
+    database::sql_dataset query(connection);
+    query.set_text(QStringLiteral("a\r\nb\n\rc\rd\ne"));
+    EXPECT_EQ(query.sql, (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
+                                      QStringLiteral("d"), QStringLiteral("e")}));
+    EXPECT_EQ(query.text(), QStringLiteral("a\r\nb\r\nc\r\nd\r\ne"));
+}
+
+TEST_F(embedded_database, reports_an_id_beyond_32_bits_instead_of_wrapping) {
+    run_statements(file, {QStringLiteral("insert into Spectra (Id, LoadId) values "
+                                         "(4294967296, 'L1'), (2147483647, 'L2')")});
+    database::sql_dataset query(connection);
+    query.set_text(QStringLiteral("select top 2 * from Spectra order by Id desc"));
+    query.open();
+    const std::string error = error_of([&] { query.field_integer(QStringLiteral("Id")); });
+    EXPECT_NE(error.find("Id 4294967296 is beyond the 32-bit range"), std::string::npos) << error;
+    query.next();
+    EXPECT_EQ(query.field_integer(QStringLiteral("Id")), 2147483647);
+}
+
+TEST_F(embedded_database, raises_the_errors_of_fields_and_of_the_client) {
+    database::sql_dataset query(connection);
+    query.set_text(QStringLiteral("select * from Spectra"));
+    query.open();
+    std::string error = error_of([&] { query.field(QStringLiteral("Wavelength")); });
+    EXPECT_NE(error.find("Wavelength"), std::string::npos) << error;
+    error = error_of([&] { query.field_integer(QStringLiteral("LoadId")); });
+    EXPECT_NE(error.find("LoadId"), std::string::npos) << error;
+
+    query.set_text(QStringLiteral("select * from Spektra"));
+    error = error_of([&] { query.open(); });
+    EXPECT_NE(error.find("no such table: Spektra"), std::string::npos) << error;
+    EXPECT_FALSE(query.active());
+    // An ordinary SQL error leaves the connection alone.
+    EXPECT_TRUE(connection.connected());
+
+    query.set_text(QStringLiteral("delete from Nowhere"));
+    error = error_of([&] { query.exec_sql(); });
+    EXPECT_NE(error.find("no such table: Nowhere"), std::string::npos) << error;
+}
+
+TEST_F(embedded_database, executes_a_text_without_a_result_and_copies_results) {
+    database::sql_dataset query(connection);
+    query.set_text(QStringLiteral("delete from Spectra where Id>=1204"));
+    query.exec_sql();
+    EXPECT_FALSE(query.active());
+
+    database::result_copy copy = database::copy_result(
+        connection, QStringLiteral("select top 100 Id, LoadId from Spectra order by Id"), 3);
+    EXPECT_EQ(copy.columns, (QStringList{QStringLiteral("Id"), QStringLiteral("LoadId")}));
+    ASSERT_EQ(copy.rows.size(), 3u);
+    EXPECT_EQ(copy.rows[2][0].toInt(), 1202);
+    EXPECT_TRUE(copy.truncated);
+
+    copy = database::copy_result(connection, QStringLiteral("select Id from Spectra"), 4);
+    EXPECT_EQ(copy.rows.size(), 4u);
+    EXPECT_FALSE(copy.truncated);
+
+    copy =
+        database::copy_result(connection, QStringLiteral("select Id from Spectra where Id<0"), 4);
+    EXPECT_EQ(copy.columns, QStringList{QStringLiteral("Id")});
+    EXPECT_TRUE(copy.rows.empty());
+}
+
+TEST_F(embedded_database, opens_afresh_after_close_and_refuses_queries_while_closed) {
+    database::sql_dataset query(connection);
+    query.set_text(QStringLiteral("select * from Spectra"));
+    query.open();
+    connection.close();
+    EXPECT_FALSE(connection.connected());
+    // The open record set went with the connection.
+    EXPECT_FALSE(query.active());
+    const std::string error = error_of([&] { query.open(); });
+    EXPECT_NE(error.find("not open"), std::string::npos) << error;
+
+    connection.open(file);
+    query.open();
+    EXPECT_EQ(query.field_integer(QStringLiteral("Id")), 1200);
+}
+
+TEST_F(embedded_database, closes_only_when_the_connection_is_gone) {
+    struct error_case {
+        const char* title;
+        QSqlError error;
+        bool closes;
+    };
+    const error_case cases[] = {
+        {"ordinary SQL error",
+         QSqlError(QStringLiteral("QODBC: Unable to execute statement"),
+                   QStringLiteral("[SQLite]no such table: Spektra (1)"), QSqlError::StatementError,
+                   QStringLiteral("1")),
+         false},
+        {"server error number that looks like a SQLSTATE",
+         QSqlError(QStringLiteral("QODBC: Unable to execute statement"),
+                   QStringLiteral("Invalid object name 'Spektra, 08001x'., 42S02"),
+                   QSqlError::StatementError, QStringLiteral("208")),
+         false},
+        {"SQLSTATE 08S01 in the text",
+         QSqlError(QStringLiteral("QODBC: Unable to execute statement"),
+                   QStringLiteral("Communication link failure, 01000;08S01"),
+                   QSqlError::StatementError, QStringLiteral("0")),
+         true},
+        {"TDS client: read from the server failed",
+         QSqlError(QStringLiteral("QODBC: Unable to fetch next"),
+                   QStringLiteral("[FreeTDS][SQL Server]Read from the server failed"),
+                   QSqlError::StatementError, QStringLiteral("20004")),
+         true},
+        {"connection error",
+         QSqlError(QStringLiteral("lost"), QStringLiteral("server went away"),
+                   QSqlError::ConnectionError),
+         true},
+    };
+    for (const error_case& c : cases) {
+        SCOPED_TRACE(c.title);
+        if (!connection.connected())
+            connection.open(file);
+        connection.note_error(c.error);
+        EXPECT_EQ(connection.connected(), !c.closes);
+    }
+}
+
+TEST_F(embedded_database, does_not_create_a_missing_database_file) {
+    database::sql_connection other;
+    const QString missing = path(QStringLiteral("missing.db"));
+    const std::string error = error_of([&] { other.open(missing); });
+    EXPECT_NE(error.find("missing.db"), std::string::npos) << error;
+    EXPECT_FALSE(other.connected());
+    EXPECT_FALSE(QFileInfo::exists(missing));
+}
+
+} // namespace

@@ -1,0 +1,106 @@
+#include "shared/platform/directory.h"
+#include "shared/platform/paths.h"
+#include "tests/support/scratch_fixture.h"
+
+#include <QDir>
+
+namespace {
+
+TEST(mask, windows_wildcard_semantics) {
+    struct case_t {
+        const char* mask;
+        const char* name;
+        bool matches;
+    };
+    const std::vector<case_t> cases = {
+        {"*.*", "README", true},        {"*.*", ".hidden", true},
+        {"*", "a.b.c", true},           {"*.csv", "a.csv", true},
+        {"*.csv", "A.CSV", true},       {"*.CSV", "a.csv", true},
+        {"*.csv", "a.csv.tmp", false},  {"*.csv", "acsv", false},
+        {"?.txt", "a.txt", true},       {"?.txt", "ab.txt", false},
+        {"a*b*c", "aXbYc", true},       {"a*b*c", "aXbY", false},
+        {"abc.*", "abc", true},         {"abc.*", "abc.def", true},
+        {"abc.*", "abcd", false},       {"Load_*___*.xy", "load_12___T___1.xy", true},
+        {"name.ini", "NAME.INI", true}, {"name.ini", "name.in", false},
+    };
+    for (const case_t& c : cases) {
+        SCOPED_TRACE(std::string(c.mask) + " / " + c.name);
+        EXPECT_EQ(platform::mask_matches(QString::fromUtf8(c.mask), QString::fromUtf8(c.name)),
+                  c.matches);
+    }
+}
+
+class directory_listing : public scratch_fixture {
+protected:
+    QStringList names(const QString& mask) {
+        std::vector<platform::directory_entry> entries;
+        EXPECT_TRUE(platform::list_directory(platform::join_path(path(QStringLiteral("d")), mask),
+                                             entries));
+        QStringList result;
+        for (const auto& e : entries)
+            result.append(e.is_folder ? e.name + u'/' : e.name);
+        return result;
+    }
+};
+
+TEST_F(directory_listing, every_entry_kind_in_case_insensitive_name_order) {
+    write_file(QStringLiteral("d/b.csv"));
+    write_file(QStringLiteral("d/A.csv"));
+    write_file(QStringLiteral("d/.hidden"));
+    write_file(QStringLiteral("d/noext"));
+    write_file(QStringLiteral("d/sub.csv/inner.csv"));
+    write_file(QStringLiteral("d/C.txt"));
+
+    EXPECT_EQ(names(QStringLiteral("*.*")),
+              (QStringList{QStringLiteral(".hidden"), QStringLiteral("A.csv"),
+                           QStringLiteral("b.csv"), QStringLiteral("C.txt"),
+                           QStringLiteral("noext"), QStringLiteral("sub.csv/")}));
+    EXPECT_EQ(names(QStringLiteral("*.CSV")),
+              (QStringList{QStringLiteral("A.csv"), QStringLiteral("b.csv"),
+                           QStringLiteral("sub.csv/")}));
+    EXPECT_EQ(names(QStringLiteral("b.csv")), QStringList{QStringLiteral("b.csv")});
+    EXPECT_TRUE(names(QStringLiteral("*.xy")).isEmpty());
+}
+
+TEST_F(directory_listing, attributes_and_a_missing_folder) {
+    const QString file = write_file(QStringLiteral("d/locked.txt"), "x");
+    QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    write_file(QStringLiteral("d/open.txt"), "x");
+    std::vector<platform::directory_entry> entries;
+    ASSERT_TRUE(platform::list_directory(path(QStringLiteral("d/*.txt")), entries));
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_TRUE(entries[0].is_read_only);
+    EXPECT_FALSE(entries[1].is_read_only);
+    EXPECT_TRUE(entries[1].last_write.isValid());
+    EXPECT_LE(entries[1].last_write.secsTo(QDateTime::currentDateTime()), 60);
+
+    EXPECT_FALSE(platform::list_directory(path(QStringLiteral("missing/*.*")), entries));
+    EXPECT_TRUE(entries.empty());
+}
+
+TEST(paths, joining_and_splitting_with_the_native_separator) {
+    const QChar s = platform::path_separator();
+    EXPECT_EQ(platform::join_path(QStringLiteral("a"), QStringLiteral("b")),
+              QStringLiteral("a") + s + QStringLiteral("b"));
+    EXPECT_EQ(platform::join_path(QStringLiteral("a") + s, QStringLiteral("b")),
+              QStringLiteral("a") + s + QStringLiteral("b"));
+    EXPECT_EQ(platform::join_path(QString(), QStringLiteral("b")), QStringLiteral("b"));
+
+    QString folder, name;
+    platform::split_path(
+        QStringLiteral("x") + s + QStringLiteral("y") + s + QStringLiteral("*.csv"), folder, name);
+    EXPECT_EQ(folder, QStringLiteral("x") + s + QStringLiteral("y"));
+    EXPECT_EQ(name, QStringLiteral("*.csv"));
+    platform::split_path(QStringLiteral("plain"), folder, name);
+    EXPECT_EQ(folder, QString());
+    EXPECT_EQ(name, QStringLiteral("plain"));
+#ifndef Q_OS_WIN
+    platform::split_path(QStringLiteral("/top"), folder, name);
+    EXPECT_EQ(folder, QStringLiteral("/"));
+    EXPECT_EQ(name, QStringLiteral("top"));
+    // A backslash is an ordinary character of a name here.
+    EXPECT_FALSE(platform::ends_with_separator(QStringLiteral("a\\")));
+#endif
+}
+
+} // namespace

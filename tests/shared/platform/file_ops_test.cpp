@@ -1,0 +1,147 @@
+#include "shared/platform/file_lock.h"
+#include "shared/platform/file_ops.h"
+#include "tests/support/scratch_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+class file_ops : public scratch_fixture {};
+
+TEST_F(file_ops, rename_never_overwrites) {
+    const QString a = write_file(QStringLiteral("a.txt"), "A");
+    const QString b = write_file(QStringLiteral("b.txt"), "B");
+    EXPECT_FALSE(platform::rename_no_overwrite(a, b));
+    EXPECT_EQ(read_file(a), QByteArray("A"));
+    EXPECT_EQ(read_file(b), QByteArray("B"));
+
+    const QString c = path(QStringLiteral("c.txt"));
+    EXPECT_TRUE(platform::rename_no_overwrite(a, c));
+    EXPECT_FALSE(QFile::exists(a));
+    EXPECT_EQ(read_file(c), QByteArray("A"));
+
+    EXPECT_FALSE(platform::rename_no_overwrite(path(QStringLiteral("missing")), a));
+}
+
+TEST_F(file_ops, rename_of_folders_never_overwrites_either) {
+    write_file(QStringLiteral("one/x"));
+    write_file(QStringLiteral("two/y"));
+    EXPECT_FALSE(
+        platform::rename_no_overwrite(path(QStringLiteral("one")), path(QStringLiteral("two"))));
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("two/y"))));
+    EXPECT_TRUE(
+        platform::rename_no_overwrite(path(QStringLiteral("one")), path(QStringLiteral("three"))));
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("three/x"))));
+}
+
+TEST_F(file_ops, copy_replaces_the_target_and_leaves_no_temporary_file) {
+    const QString source = write_file(QStringLiteral("in/source.scn"), QByteArray(100000, 'n'));
+    const QString target = write_file(QStringLiteral("out/target.scn"), "old content");
+    ASSERT_TRUE(platform::copy_file_overwrite(source, target));
+    EXPECT_EQ(read_file(target), QByteArray(100000, 'n'));
+    EXPECT_EQ(QDir(path(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("target.scn")});
+    EXPECT_EQ(read_file(source), QByteArray(100000, 'n'));
+}
+
+TEST_F(file_ops, copy_gives_new_files_ordinary_permissions) {
+    const QString source = write_file(QStringLiteral("source"), "x");
+    const QString target = path(QStringLiteral("new_target"));
+    ASSERT_TRUE(platform::copy_file_overwrite(source, target));
+#ifdef Q_OS_UNIX
+    struct stat made {};
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &made), 0);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(made.st_mode & 0777, 0666u & ~mask);
+#endif
+}
+
+TEST_F(file_ops, failed_copy_keeps_the_target) {
+    const QString target = write_file(QStringLiteral("target"), "keep");
+    EXPECT_FALSE(platform::copy_file_overwrite(path(QStringLiteral("missing")), target));
+    EXPECT_EQ(read_file(target), QByteArray("keep"));
+    EXPECT_FALSE(platform::copy_file_overwrite(target, path(QStringLiteral("no/folder/x"))));
+}
+
+TEST_F(file_ops, existence_deletion_and_folder_creation) {
+    const QString file = write_file(QStringLiteral("f"), "x");
+    EXPECT_TRUE(platform::file_exists(file));
+    EXPECT_FALSE(platform::folder_exists(file));
+    EXPECT_FALSE(platform::file_exists(program_folder()));
+    EXPECT_TRUE(platform::folder_exists(program_folder()));
+
+    EXPECT_TRUE(platform::make_folder(path(QStringLiteral("new"))));
+    EXPECT_FALSE(platform::make_folder(path(QStringLiteral("deep/er"))));
+    EXPECT_FALSE(platform::make_folder(file));
+
+    EXPECT_TRUE(platform::delete_file(file));
+    EXPECT_FALSE(platform::delete_file(file));
+    EXPECT_FALSE(platform::delete_file(path(QStringLiteral("new"))));
+}
+
+#ifdef Q_OS_LINUX
+// A child process that holds the file open for appending until its stdin closes.
+class writer_process {
+public:
+    explicit writer_process(const QString& file) {
+        process_.start(
+            QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"), QStringLiteral("exec 3>>\"$0\"; echo ready; read x"), file});
+        EXPECT_TRUE(process_.waitForStarted(5000));
+        EXPECT_TRUE(process_.waitForReadyRead(5000));
+    }
+    void finish() {
+        process_.closeWriteChannel();
+        EXPECT_TRUE(process_.waitForFinished(5000));
+    }
+    ~writer_process() {
+        if (process_.state() != QProcess::NotRunning)
+            finish();
+    }
+
+private:
+    QProcess process_;
+};
+
+TEST_F(file_ops, a_file_open_in_its_writer_is_held) {
+    const QString file = write_file(QStringLiteral("measurement.csv"), "1;2;3\r\n");
+    EXPECT_FALSE(platform::file_held_open_by_other(file));
+    EXPECT_FALSE(platform::file_open_for_writing_by_any_process(file));
+
+    writer_process writer(file);
+    EXPECT_TRUE(platform::file_held_open_by_other(file));
+    EXPECT_TRUE(platform::file_open_for_writing_by_any_process(file));
+
+    writer.finish();
+    EXPECT_FALSE(platform::file_held_open_by_other(file));
+    EXPECT_FALSE(platform::file_open_for_writing_by_any_process(file));
+    EXPECT_EQ(read_file(file), QByteArray("1;2;3\r\n"));
+}
+
+TEST_F(file_ops, a_reader_in_this_process_does_not_count_as_writer_for_the_fallback) {
+    const QString file = write_file(QStringLiteral("x.csv"), "x");
+    QFile reader(file);
+    ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(platform::file_open_for_writing_by_any_process(file));
+    QFile writer(file);
+    ASSERT_TRUE(writer.open(QIODevice::Append));
+    EXPECT_TRUE(platform::file_open_for_writing_by_any_process(file));
+    EXPECT_TRUE(platform::file_held_open_by_other(file));
+}
+#endif
+
+TEST_F(file_ops, atomic_write_replaces_or_keeps) {
+    const QString file = write_file(QStringLiteral("index.ini"), "41\r\n");
+    ASSERT_TRUE(platform::write_file_atomically(file, "42\r\n"));
+    EXPECT_EQ(read_file(file), QByteArray("42\r\n"));
+    EXPECT_FALSE(platform::write_file_atomically(path(QStringLiteral("none/index.ini")), "1"));
+}
+
+} // namespace
