@@ -1,7 +1,7 @@
 // kalix_cleaner: deletes outdated files from the input and KALIX channel folders and packs
 // the archive day folders into one zip archive per load.
-#include "shared/basics/program_folders.h"
 #include "cleaner/kalix_cleaner_unit.h"
+#include "shared/basics/program_folders.h"
 #include "shared/platform_widgets/error_reporting_application.h"
 #include "shared/platform_widgets/qt_operator.h"
 

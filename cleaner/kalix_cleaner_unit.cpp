@@ -1,19 +1,19 @@
 #include "cleaner/kalix_cleaner_unit.h"
 
-#include "shared/cleaner_routines/cleaner_routines.h"
-#include "shared/basics/file_routines.h"
-#include "shared/basics/ini_lines.h"
-#include "shared/basics/program_folders.h"
 #include "cleaner/browseforfolderunit.h"
 #include "cleaner/cleaning/cleaner_settings.h"
 #include "cleaner/cleaning/cleaning_rules.h"
+#include "cleaner/cleaning/zip_packing.h"
+#include "shared/basics/file_routines.h"
+#include "shared/basics/ini_lines.h"
+#include "shared/basics/program_folders.h"
+#include "shared/cleaner_routines/cleaner_routines.h"
 #include "shared/platform/file_ops.h"
 #include "shared/platform/folders.h"
 #include "shared/platform/line_list.h"
 #include "shared/platform/operator_interface.h"
 #include "shared/platform/paths.h"
 #include "shared/platform_widgets/error_reporting_application.h"
-#include "cleaner/cleaning/zip_packing.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

@@ -1,10 +1,10 @@
 #include "scanner/Lumotrax_SQL_unit.h"
 
+#include "scanner/record_sources/record_display.h"
+#include "scanner/record_sources/record_queries.h"
+#include "scanner/record_widgets/record_grid.h"
 #include "shared/database/sql_connection.h"
 #include "shared/database/sql_dataset.h"
-#include "scanner/record_sources/record_display.h"
-#include "scanner/record_widgets/record_grid.h"
-#include "scanner/record_sources/record_queries.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

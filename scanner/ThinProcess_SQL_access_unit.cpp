@@ -1,9 +1,9 @@
 #include "scanner/ThinProcess_SQL_access_unit.h"
 
+#include "scanner/record_sources/record_queries.h"
+#include "scanner/record_widgets/record_grid.h"
 #include "shared/database/sql_dataset.h"
 #include "shared/platform/operator_interface.h"
-#include "scanner/record_widgets/record_grid.h"
-#include "scanner/record_sources/record_queries.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

@@ -1,8 +1,8 @@
 #include "scanner/sheetresistance_sql_access_form_unit.h"
 
 #include "scanner/record_sources/record_display.h"
-#include "scanner/record_widgets/record_grid.h"
 #include "scanner/record_sources/record_queries.h"
+#include "scanner/record_widgets/record_grid.h"
 
 #include <QHBoxLayout>
 #include <QPlainTextEdit>

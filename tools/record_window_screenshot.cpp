@@ -3,10 +3,10 @@
 // or the sheet-resistance window after "Show all":
 //   record_window_screenshot <picture.png> [q|sheetresistance]
 #include "scanner/Lumotrax_SQL_unit.h"
-#include "shared/basics/program_folders.h"
-#include "tools/demo_database/inline_database.h"
-#include "shared/platform/folders.h"
 #include "scanner/sheetresistance_sql_access_form_unit.h"
+#include "shared/basics/program_folders.h"
+#include "shared/platform/folders.h"
+#include "tools/demo_database/inline_database.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -1,8 +1,8 @@
 // Renders the kalix_cleaner window on a demo site into a PNG, after one confirmed cleaning
 // pass, for the README and for looking at the layout without a desktop:
 //   window_screenshot <site folder> <picture.png>
-#include "shared/basics/program_folders.h"
 #include "cleaner/kalix_cleaner_unit.h"
+#include "shared/basics/program_folders.h"
 #include "shared/platform/folders.h"
 
 #include <QApplication>
@@ -20,8 +20,8 @@ int main(int argc, char* argv[]) {
     const QString site = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     const QString picture = QString::fromLocal8Bit(argv[2]);
     QTemporaryDir home;
-    platform::redirect_folders({QDir::toNativeSeparators(site + "/program/kalix_cleaner"),
-                                home.path(), home.path()});
+    platform::redirect_folders(
+        {QDir::toNativeSeparators(site + "/program/kalix_cleaner"), home.path(), home.path()});
     basics_start_up();
 
     TKALIX_cleaner_form window;

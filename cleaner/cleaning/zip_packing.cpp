@@ -1,7 +1,7 @@
 #include "cleaner/cleaning/zip_packing.h"
 
-#include "shared/cleaner_routines/cleaner_routines.h"
 #include "shared/basics/file_routines.h"
+#include "shared/cleaner_routines/cleaner_routines.h"
 #include "shared/platform/file_ops.h"
 #include "shared/platform/paths.h"
 

@@ -1,8 +1,8 @@
 #include "scanner/record_widgets/record_grid.h"
 
+#include "scanner/record_sources/record_display.h"
 #include "shared/database/sql_connection.h"
 #include "shared/platform_widgets/error_reporting_application.h"
-#include "scanner/record_sources/record_display.h"
 
 #include <QAbstractTableModel>
 #include <QFont>

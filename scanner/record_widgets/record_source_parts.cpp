@@ -1,12 +1,12 @@
 #include "scanner/record_widgets/record_source_parts.h"
 
 #include "scanner/record_sources/connection_files.h"
+#include "scanner/record_sources/record_queries.h"
+#include "scanner/record_widgets/record_grid.h"
 #include "shared/database/sql_connection.h"
 #include "shared/database/sql_dataset.h"
 #include "shared/platform/operator_interface.h"
 #include "shared/platform_widgets/error_reporting_application.h"
-#include "scanner/record_widgets/record_grid.h"
-#include "scanner/record_sources/record_queries.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "shared/language_editor/language_grid_view.h"
 
 #include "shared/basics/sprachen.h"
-#include "shared/language_editor/language_editor_unit.h"
 #include "shared/language_editor/grid_cells/language_grid_cells.h"
+#include "shared/language_editor/language_editor_unit.h"
 #include "shared/platform_widgets/error_reporting_application.h"
 
 #include <QApplication>

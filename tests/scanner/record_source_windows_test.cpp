@@ -2,14 +2,14 @@
 #include "scanner/ThinProcess_SQL_access_unit.h"
 #include "scanner/sheetresistance_sql_access_form_unit.h"
 
+#include "scanner/record_sources/connection_files.h"
+#include "scanner/record_widgets/record_grid.h"
 #include "shared/basics/password_file.h"
 #include "shared/basics/program_folders.h"
-#include "scanner/record_sources/connection_files.h"
 #include "shared/database/sql_connection.h"
 #include "shared/database/sql_dataset.h"
-#include "tools/demo_database/inline_database.h"
-#include "scanner/record_widgets/record_grid.h"
 #include "tests/support/scratch_fixture.h"
+#include "tools/demo_database/inline_database.h"
 
 #include <QAbstractButton>
 #include <QLabel>

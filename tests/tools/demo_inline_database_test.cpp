@@ -1,5 +1,5 @@
-#include "tools/demo_database/inline_database.h"
 #include "tests/support/scratch_fixture.h"
+#include "tools/demo_database/inline_database.h"
 
 #include <QLocale>
 #include <QRegularExpression>

@@ -5,8 +5,8 @@
 #include "shared/basics/scan_data.h"
 #include "shared/basics/sprachen.h"
 #include "shared/basics/string_records.h"
-#include "tests/support/scratch_fixture.h"
 #include "test_data_path.h"
+#include "tests/support/scratch_fixture.h"
 
 #include <limits>
 #include <random>

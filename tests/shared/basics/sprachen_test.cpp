@@ -2,8 +2,8 @@
 
 #include "shared/basics/little_endian.h"
 #include "shared/basics/string_records.h"
-#include "tests/support/scratch_fixture.h"
 #include "test_data_path.h"
+#include "tests/support/scratch_fixture.h"
 
 #include <QByteArray>
 #include <QStringEncoder>
