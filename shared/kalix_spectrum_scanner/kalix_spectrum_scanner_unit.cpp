@@ -9,7 +9,8 @@
 #include "shared/platform/folders.h"
 #include "shared/platform/line_list.h"
 #include "shared/platform/operator_interface.h"
-#include "shared/platform_widgets/error_reporting_application.h"
+#include "shared/platform_widgets/guarded_handler.h"
+#include "shared/platform_widgets/named_control.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -29,12 +30,9 @@
 
 namespace {
 
-const QString scanner_settings_file = QStringLiteral("kalix_scanner.ini");
+using platform::named;
 
-template <typename T> T* named(T* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
+const QString scanner_settings_file = QStringLiteral("kalix_scanner.ini");
 
 QLabel* path_label(const QString& text, const char* name) {
     auto* label = named(new QLabel(text), name);
@@ -132,22 +130,12 @@ TKALIX_spectrum_scanner::TKALIX_spectrum_scanner(QWidget* parent) : QWidget(pare
              Label4b, ovix_insitu_editor})
         hidden->setVisible(false);
 
-    // Errors are reported where the handler returns, so none crosses the event loop.
-    const auto guarded = [this](void (TKALIX_spectrum_scanner::*handler)()) {
-        return [this, handler] {
-            platform::deliver_reporting_errors([this, handler] {
-                (this->*handler)();
-                return true;
-            });
-        };
-    };
-    connect(Timer1, &QTimer::timeout, this, guarded(&TKALIX_spectrum_scanner::Timer1Timer));
-    connect(alive_timer, &QTimer::timeout, this,
-            guarded(&TKALIX_spectrum_scanner::alive_timerTimer));
-    connect(active_button, &QPushButton::clicked, this,
-            guarded(&TKALIX_spectrum_scanner::active_buttonClick));
-    connect(clear_button, &QPushButton::clicked, this,
-            guarded(&TKALIX_spectrum_scanner::clear_buttonClick));
+    platform::connect_guarded(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    platform::connect_guarded(alive_timer, &QTimer::timeout, this, [this] { alive_timerTimer(); });
+    platform::connect_guarded(active_button, &QPushButton::clicked, this,
+                              [this] { active_buttonClick(); });
+    platform::connect_guarded(clear_button, &QPushButton::clicked, this,
+                              [this] { clear_buttonClick(); });
 }
 
 TKALIX_spectrum_scanner::~TKALIX_spectrum_scanner() = default;
