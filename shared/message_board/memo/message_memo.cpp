@@ -1,0 +1,41 @@
+#include "shared/message_board/memo/message_memo.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+
+message_memo::message_memo(const QString& log_folder, QWidget* parent)
+    : QPlainTextEdit(parent), board_(log_folder) {
+    setReadOnly(true);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    board_.changed = [this](const board::message_board::change& change) { follow(change); };
+}
+
+void message_memo::follow(const board::message_board::change& change) {
+    using kind = board::message_board::change::kind;
+    switch (change.what) {
+    case kind::appended:
+        for (const QString& line : change.lines)
+            appendPlainText(line);
+        break;
+    case kind::replaced_last: {
+        QTextCursor cursor(document()->lastBlock());
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        cursor.insertText(change.lines.value(0));
+        break;
+    }
+    case kind::removed_first: {
+        if (change.count >= document()->blockCount()) {
+            clear();
+            break;
+        }
+        QTextCursor cursor(document()->firstBlock());
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, change.count);
+        cursor.removeSelectedText();
+        break;
+    }
+    case kind::cleared:
+        clear();
+        break;
+    }
+}
