@@ -97,7 +97,7 @@ public:
 
     void Timer1Timer();
     void alive_timerTimer();
-    void active_buttonClick();
+    virtual void active_buttonClick();
     void clear_buttonClick();
 
     // Keeps the scan timer off for the lifetime of a pass and switches it on again however

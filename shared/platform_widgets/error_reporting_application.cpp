@@ -20,7 +20,7 @@ bool in_window_thread() {
     return app == nullptr || QThread::currentThread() == app->thread();
 }
 
-void report(const QString& text) {
+void show_report(const QString& text) {
     if (report_on_screen || !in_window_thread()) {
         qWarning().noquote() << "Error while handling an event:" << text;
         return;
@@ -47,11 +47,15 @@ bool deliver_reporting_errors(const std::function<bool()>& deliver) {
     try {
         return deliver();
     } catch (const std::exception& e) {
-        report(QString::fromUtf8(e.what()));
+        show_report(QString::fromUtf8(e.what()));
     } catch (...) {
-        report(QStringLiteral("Unknown error."));
+        show_report(QStringLiteral("Unknown error."));
     }
     return false;
+}
+
+void report_error(const QString& text) {
+    show_report(text);
 }
 
 } // namespace platform

@@ -20,4 +20,7 @@ public:
 // still on screen (or in a thread without windows) only goes to the log.
 bool deliver_reporting_errors(const std::function<bool()>& deliver);
 
+// Reports an error that was caught where it happened the way escaped errors are reported.
+void report_error(const QString& text);
+
 } // namespace platform

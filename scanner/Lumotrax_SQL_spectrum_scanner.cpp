@@ -1,0 +1,23 @@
+// Lumotrax_SQL_spectrum_scanner: turns the records of the in-line spectrometer databases
+// (or, without a database, the in-line system's csv files) into files for KALIX.
+#include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
+#include "shared/basics/program_folders.h"
+#include "shared/platform_widgets/error_reporting_application.h"
+#include "shared/platform_widgets/qt_operator.h"
+
+#include <memory>
+
+int main(int argc, char** argv) {
+    platform::error_reporting_application application(argc, argv);
+    platform::install_operator(std::make_unique<platform::qt_operator>());
+    basics_start_up();
+    int result = 0;
+    {
+        TLumotrax_spectrum_scanner_main window;
+        window.FormCreate();
+        window.show();
+        result = application.exec();
+    }
+    basics_shut_down();
+    return result;
+}
