@@ -6,6 +6,7 @@
 #include "shared/basics/ini_lines.h"
 #include "shared/basics/program_folders.h"
 #include "shared/basics/sprachen.h"
+#include "shared/language_editor/language_editor_unit.h"
 #include "shared/message_board/memo/message_memo.h"
 #include "shared/platform/file_ops.h"
 #include "shared/platform/line_list.h"
@@ -201,6 +202,8 @@ bool TLumotrax_spectrum_scanner_main::write_last_lumotrax_indices() {
 }
 
 void TLumotrax_spectrum_scanner_main::FormClose() {
+    if (language_editor)
+        language_editor->FormDestroy();
     TFS_scanner_main::FormClose();
     lumotrax_q_sql_access_form->FormClose();
     lumotrax_p_sql_access_form->FormClose();
