@@ -1,0 +1,43 @@
+#include "scanner/bridge/spectrum_names.h"
+
+#include "shared/platform/paths.h"
+
+#include <cmath>
+
+double round_half_even(double value) {
+    const double down = std::floor(value);
+    const double rest = value - down;
+    if (rest < 0.5)
+        return down;
+    if (rest > 0.5)
+        return down + 1.0;
+    return std::fmod(down, 2.0) == 0.0 ? down : down + 1.0;
+}
+
+int position_field_1mm(float value) {
+    return static_cast<int>(round_half_even(value));
+}
+
+int position_field_grid(double value, int step) {
+    return step * static_cast<int>(round_half_even(value * (1.0 / step)));
+}
+
+QString measurement_folder(const QString& kalix_path, const QString& product,
+                           const QString& channel) {
+    const QString sep = platform::path_separator();
+    return kalix_path + QStringLiteral("database") + sep + QStringLiteral("products") + sep +
+           product + sep + QStringLiteral("measurements") + sep + channel + sep +
+           QStringLiteral("new");
+}
+
+QString spectrum_file_name(const QString& folder, const QString& load_id, const QString& nickname,
+                           int longitudinal, int lateral) {
+    const QString separator = QStringLiteral("___");
+    return folder + platform::path_separator() + load_id + separator + nickname + separator +
+           QString::number(longitudinal) + separator + QString::number(lateral) + separator +
+           QStringLiteral("0.xy");
+}
+
+bool is_postbake_load(const QString& load_id, const QString& postbake_key_phrase) {
+    return !postbake_key_phrase.isEmpty() && load_id.contains(postbake_key_phrase);
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+// The parts of a spectrum file's name: the folder of its channel in the current product,
+// the load, the nickname of the kind of spectrum and the position on the pane.
+
+// Nearest integer, a tie going to the even one (1234.5 gives 1234, 1235.5 gives 1236).
+double round_half_even(double value);
+
+// A position in whole millimetres.
+int position_field_1mm(float value);
+// A position on a grid of `step` millimetres counted from zero (20: 30 gives 40, 50 gives 40).
+int position_field_grid(double value, int step);
+
+// kalix_path + database\products\<product>\measurements\<channel>\new, without trailing
+// separator; empty product or channel leave their segment empty.
+QString measurement_folder(const QString& kalix_path, const QString& product,
+                           const QString& channel);
+
+// folder\<load>___<nickname>___<longitudinal>___<lateral>___0.xy
+QString spectrum_file_name(const QString& folder, const QString& load_id, const QString& nickname,
+                           int longitudinal, int lateral);
+
+// A load whose id contains the postbake key phrase (case-sensitive) is a postbake sample;
+// an empty key phrase never matches.
+bool is_postbake_load(const QString& load_id, const QString& postbake_key_phrase);

@@ -1,0 +1,89 @@
+#include "scanner/bridge/spectrum_names.h"
+#include "scanner/bridge/xy_file.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(spectrum_names, positions_round_ties_to_even) {
+    struct grid_case {
+        double value;
+        int step;
+        int field;
+    };
+    const grid_case cases[] = {
+        {10, 20, 0},
+        {30, 20, 40},
+        {50, 20, 40},
+        {70, 20, 80},
+        {-30, 20, -40},
+        {-10, 20, 0},
+        {255, 20, 260},
+        {265, 20, 260},
+        {1234.5, 20, 1240},
+        {5, 10, 0},
+        {15, 10, 20},
+        {25, 10, 20},
+        {1234.5 - 109, 10, 1130},
+        {255 - 109, 10, 150},
+    };
+    for (const grid_case& c : cases)
+        EXPECT_EQ(position_field_grid(c.value, c.step), c.field) << c.value << " on " << c.step;
+    EXPECT_EQ(position_field_1mm(1234.5f), 1234);
+    EXPECT_EQ(position_field_1mm(1235.5f), 1236);
+    EXPECT_EQ(position_field_1mm(-0.5f), 0);
+    EXPECT_EQ(position_field_1mm(-1.5f), -2);
+    EXPECT_EQ(position_field_1mm(250.0f), 250);
+}
+
+TEST(spectrum_names, full_name_and_folder) {
+    const QString sep = QDir::separator();
+    const QString kalix = QStringLiteral("/kalix") + sep;
+    const QString folder =
+        measurement_folder(kalix, QStringLiteral("ProductA"), QStringLiteral("OVIX1"));
+    EXPECT_EQ(folder, QDir::toNativeSeparators(QStringLiteral(
+                          "/kalix/database/products/ProductA/measurements/OVIX1/new")));
+    EXPECT_EQ(spectrum_file_name(folder, QStringLiteral("L0815"), QStringLiteral("T"), 1234, 250),
+              folder + sep + QStringLiteral("L0815___T___1234___250___0.xy"));
+    // No nickname: the separators meet; unknown channel and product leave empty segments.
+    EXPECT_EQ(spectrum_file_name(QStringLiteral("f"), QStringLiteral("L1"), QString(), -40, 0),
+              QStringLiteral("f") + sep + QStringLiteral("L1______-40___0___0.xy"));
+    EXPECT_EQ(
+        measurement_folder(kalix, QString(), QString()),
+        QDir::toNativeSeparators(QStringLiteral("/kalix/database/products//measurements//new")));
+}
+
+TEST(spectrum_names, postbake_key_phrase_matches_anywhere_with_case) {
+    EXPECT_TRUE(is_postbake_load(QStringLiteral("L0815PB"), QStringLiteral("PB")));
+    EXPECT_TRUE(is_postbake_load(QStringLiteral("PB0815"), QStringLiteral("PB")));
+    EXPECT_FALSE(is_postbake_load(QStringLiteral("L0815pb"), QStringLiteral("PB")));
+    EXPECT_FALSE(is_postbake_load(QStringLiteral("L0815"), QString()));
+}
+
+TEST(xy_file, lines_follow_the_values_text) {
+    struct xy_case {
+        const char* wavelengths;
+        const char* values;
+        xy_fields fields;
+        const char* content;
+    };
+    const xy_case cases[] = {
+        {"380;381;382", "0.1;0.2;0.3", xy_fields::unchanged,
+         "380\t0.1\r\n381\t0.2\r\n382\t0.3\r\n"},
+        {"380;381;", "0.1;0.2;", xy_fields::unchanged, "380\t0.1\r\n381\t0.2\r\n\t\r\n"},
+        {"380;381", "", xy_fields::unchanged, "380\t\r\n"},
+        {"380", "0.1;0.2", xy_fields::unchanged, "380\t0.1\r\n\t0.2\r\n"},
+        {"380;381;382;383", "0.1", xy_fields::unchanged, "380\t0.1\r\n"},
+        {" 380 ; 381", " 0.1 ;0.2\t", xy_fields::unchanged, " 380 \t 0.1 \r\n 381\t0.2\t\r\n"},
+        {" 380 ; 381", " 0.1 ;0.2\t", xy_fields::trimmed, "380\t0.1\r\n381\t0.2\r\n"},
+    };
+    for (const xy_case& c : cases)
+        EXPECT_EQ(xy_file_content(QString::fromUtf8(c.wavelengths), QString::fromUtf8(c.values),
+                                  c.fields),
+                  QByteArray(c.content))
+            << c.wavelengths << " | " << c.values;
+}
+
+} // namespace
