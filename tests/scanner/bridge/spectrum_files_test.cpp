@@ -1,3 +1,4 @@
+#include "scanner/bridge/sheetresistance_file.h"
 #include "scanner/bridge/spectrum_names.h"
 #include "scanner/bridge/xy_file.h"
 
@@ -84,6 +85,31 @@ TEST(xy_file, lines_follow_the_values_text) {
                                   c.fields),
                   QByteArray(c.content))
             << c.wavelengths << " | " << c.values;
+}
+
+} // namespace
+
+namespace {
+
+TEST(sheetresistance_file, name_takes_the_records_position_and_lines_the_points) {
+    EXPECT_EQ(sheetresistance_file_name(QStringLiteral("L0815"), 1200.4, 250.5),
+              QStringLiteral("L0815___1200___250___0___SR.txt"));
+    EXPECT_EQ(sheetresistance_file_name(QStringLiteral("L1"), -3.5, 251.5),
+              QStringLiteral("L1___-4___252___0___SR.txt"));
+    sheetresistance_result r;
+    r.nickname = QStringLiteral("SR_test");
+    r.value = QStringLiteral("12.5");
+    r.date_time = QStringLiteral("10.12.2026  08:30:05");
+    r.load_id = QStringLiteral("L0815");
+    r.longitudinal = 250.5f;
+    r.lateral = 251.5f;
+    EXPECT_EQ(sheetresistance_file_content(r),
+              QByteArray("SR_test\r\n12.5\r\n---\r\n0\r\nmeasured\r\n10.12.2026  08:30:05\r\n\r\n"
+                         "L0815\r\n250\r\n252\r\n0\r\n"));
+    const QString sep = QDir::separator();
+    EXPECT_EQ(sheetresistance_folder(QStringLiteral("k") + sep, QStringLiteral("P")),
+              QDir::toNativeSeparators(
+                  QStringLiteral("k/database/products/P/measurements/new_results/")));
 }
 
 } // namespace
