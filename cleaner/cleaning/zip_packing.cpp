@@ -3,6 +3,7 @@
 #include "shared/basics/file_routines.h"
 #include "shared/cleaner_routines/cleaner_routines.h"
 #include "shared/platform/directory.h"
+#include "shared/platform/file_lock.h"
 #include "shared/platform/file_ops.h"
 #include "shared/platform/paths.h"
 
@@ -192,6 +193,17 @@ private:
     zip_t* archive_ = nullptr;
 };
 
+// A file its writer still holds is packed by a later run, when it is complete. Where open
+// handles can be seen, the rename test is left out: it would also fail in a read-only
+// folder or on an immutable file, which would then wait for good without a word.
+bool still_being_written(const QString& file) {
+#ifdef Q_OS_LINUX
+    return platform::file_held_open_by_other(file);
+#else
+    return !file_is_free(file);
+#endif
+}
+
 // A subfolder's files as listed once at the start of the run, in listing order.
 struct subfolder_files {
     QString name;
@@ -362,8 +374,7 @@ int no_kalix_files_moved_to_zip_files(const QString& the_folder, int& no_zip_fil
     int packed = 0;
     for (QString key = next_key(subfolders); !key.isEmpty(); key = next_key(subfolders)) {
         std::vector<candidate> files = take_files_of_key(subfolders, key);
-        // A file its writer still holds is packed by a later run, when it is complete.
-        std::erase_if(files, [](const candidate& c) { return !file_is_free(c.file); });
+        std::erase_if(files, [](const candidate& c) { return still_being_written(c.file); });
         if (files.empty())
             continue;
         const int count = pack_key(run, the_folder, key, files);
