@@ -3,17 +3,18 @@
 #include "cleaner/browseforfolderunit.h"
 #include "cleaner/cleaning/cleaner_settings.h"
 #include "cleaner/cleaning/cleaning_rules.h"
-#include "cleaner/cleaning/zip_packing.h"
 #include "shared/basics/file_routines.h"
 #include "shared/basics/ini_lines.h"
 #include "shared/basics/program_folders.h"
 #include "shared/cleaner_routines/cleaner_routines.h"
+#include "shared/kalix_spectrum_scanner/settings/kalix_paths.h"
 #include "shared/platform/file_ops.h"
 #include "shared/platform/folders.h"
 #include "shared/platform/line_list.h"
 #include "shared/platform/operator_interface.h"
 #include "shared/platform/paths.h"
-#include "shared/platform_widgets/error_reporting_application.h"
+#include "shared/platform_widgets/guarded_handler.h"
+#include "shared/platform_widgets/named_control.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -23,6 +24,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -33,8 +35,7 @@ const QString cleaner_settings_file = QStringLiteral("kalix_cleaner.ini");
 const QString line_break = QStringLiteral("\n\r");
 
 QLineEdit* lifetime_editor(const char* name) {
-    auto* editor = new QLineEdit(QStringLiteral("1"));
-    editor->setObjectName(QLatin1String(name));
+    auto* editor = platform::named(new QLineEdit(QStringLiteral("1")), name);
     editor->setMaximumWidth(60);
     return editor;
 }
@@ -63,12 +64,6 @@ QStringList list_lines(const QPlainTextEdit* list) {
     return lines;
 }
 
-QPushButton* zip_button(const QString& caption, const char* name) {
-    auto* button = new QPushButton(caption);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
-
 } // namespace
 
 TKALIX_cleaner_form::TKALIX_cleaner_form(QWidget* parent) : TKALIX_tarvo_scanner(parent) {
@@ -85,13 +80,14 @@ TKALIX_cleaner_form::TKALIX_cleaner_form(QWidget* parent) : TKALIX_tarvo_scanner
     output_days = lifetime_editor("output_days");
     output_hours = lifetime_editor("output_hours");
     output_minutes = lifetime_editor("output_minutes");
-    zip_day_button = zip_button(QStringLiteral("Zip files in day folder"), "zip_day_button");
-    messages = new QPlainTextEdit;
-    messages->setObjectName(QStringLiteral("messages"));
+    zip_day_button = platform::named(new QPushButton(QStringLiteral("Zip files in day folder")),
+                                     "zip_day_button");
+    messages = platform::named(new QPlainTextEdit, "messages");
     messages->setReadOnly(true);
     messages->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     messages->setMaximumBlockCount(10000); // the oldest line goes first
-    zip_month_button = zip_button(QStringLiteral("Zip files in month folder"), "zip_month_button");
+    zip_month_button = platform::named(new QPushButton(QStringLiteral("Zip files in month folder")),
+                                       "zip_month_button");
 
     input_column->addLayout(lifetime_row(input_days, input_hours, input_minutes));
     output_column->addLayout(lifetime_row(output_days, output_hours, output_minutes));
@@ -105,18 +101,13 @@ TKALIX_cleaner_form::TKALIX_cleaner_form(QWidget* parent) : TKALIX_tarvo_scanner
     Label3->setVisible(false);
     Memo1->setVisible(false);
 
-    connect(zip_day_button, &QPushButton::clicked, this, [this] {
-        platform::deliver_reporting_errors([this] {
-            zip_day_buttonClick();
-            return true;
-        });
-    });
-    connect(zip_month_button, &QPushButton::clicked, this, [this] {
-        platform::deliver_reporting_errors([this] {
-            zip_month_buttonClick();
-            return true;
-        });
-    });
+    platform::connect_guarded(zip_day_button, &QPushButton::clicked, this,
+                              [this] { zip_day_buttonClick(); });
+    platform::connect_guarded(zip_month_button, &QPushButton::clicked, this,
+                              [this] { zip_month_buttonClick(); });
+
+    timer_packing_.message = [this](const QString& text) { message(text); };
+    timer_packing_.pass_over_failures = true;
 }
 
 TKALIX_cleaner_form::~TKALIX_cleaner_form() {
@@ -133,14 +124,9 @@ void TKALIX_cleaner_form::FormCreate() {
 
     QStringList kalix_ini;
     platform::load_lines(program_file_name(QStringLiteral("kalix.ini")), kalix_ini);
-    my_archive_path = ini_text(QStringLiteral("External archive directory"), kalix_ini, QString());
-    if (my_archive_path.isEmpty()) {
-        const QString own =
-            platform::join_path(platform::program_folder(), QStringLiteral("archive")) +
-            platform::path_separator();
-        if (platform::folder_exists(own))
-            my_archive_path = own;
-    }
+    my_archive_path =
+        archive_folder(ini_text(QStringLiteral("External archive directory"), kalix_ini, QString()),
+                       with_trailing_separator(platform::program_folder()));
 }
 
 void TKALIX_cleaner_form::FormClose() {
@@ -281,15 +267,11 @@ void TKALIX_cleaner_form::cleaning_step() {
             int no_zip_files = 0;
             zip_day_button->setEnabled(false);
             zip_month_button->setEnabled(false);
-            struct enable_buttons {
-                TKALIX_cleaner_form& form;
-                ~enable_buttons() {
-                    form.zip_day_button->setEnabled(true);
-                    form.zip_month_button->setEnabled(true);
-                }
-            } buttons{*this};
-            no_kalix_files_moved_to_zip_files(day, no_zip_files,
-                                              [this](const QString& text) { message(text); });
+            const auto enable_buttons = qScopeGuard([this] {
+                zip_day_button->setEnabled(true);
+                zip_month_button->setEnabled(true);
+            });
+            no_kalix_files_moved_to_zip_files(day, no_zip_files, timer_packing_);
         }
     } catch (...) {
         // An unreadable file or a full disk must not stop the unattended cleaning.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cleaner/cleaning/cleaner_settings.h"
+#include "cleaner/cleaning/zip_packing.h"
 #include "cleaner/tarvo_scanner_unit.h"
 
 class QLineEdit;
@@ -57,4 +58,6 @@ private:
     void zip_one_day_folder(const QString& folder, int& no_zip_files);
     // A packing started from a button must not meet the timer's packing of the same folder.
     bool zipping_on_demand_ = false;
+    // The timer's packing: what it has passed over and reported lasts for the program's run.
+    zip_packing_context timer_packing_;
 };

@@ -1,6 +1,7 @@
 #include "cleaner/tarvo_scanner_unit.h"
 
 #include "shared/kalix_spectrum_scanner/settings/kalix_paths.h"
+#include "shared/platform_widgets/named_control.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,8 +12,7 @@
 namespace {
 
 QPlainTextEdit* folder_list(const char* name) {
-    auto* list = new QPlainTextEdit;
-    list->setObjectName(QLatin1String(name));
+    auto* list = platform::named(new QPlainTextEdit, name);
     list->setLineWrapMode(QPlainTextEdit::NoWrap);
     list->setMinimumHeight(90);
     return list;
@@ -23,11 +23,10 @@ QPlainTextEdit* folder_list(const char* name) {
 TKALIX_tarvo_scanner::TKALIX_tarvo_scanner(QWidget* parent) : TKALIX_spectrum_scanner(parent) {
     input_subfolders = folder_list("input_subfolders");
     output_subfolders = folder_list("output_subfolders");
-    Label4 = new QLabel(QStringLiteral("Input path subfolders:"));
-    Label4->setObjectName(QStringLiteral("Label4"));
+    Label4 = platform::named(new QLabel(QStringLiteral("Input path subfolders:")), "Label4");
     Memo1 = folder_list("Memo1");
-    output_heading = new QLabel(QStringLiteral("OVIX channel folders:"));
-    output_heading->setObjectName(QStringLiteral("output_heading"));
+    output_heading =
+        platform::named(new QLabel(QStringLiteral("OVIX channel folders:")), "output_heading");
 
     input_column = new QVBoxLayout;
     input_column->addWidget(Label4);

@@ -3,12 +3,17 @@
 #include "shared/platform/paths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+#else
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #endif
 
 namespace platform {
@@ -95,6 +100,32 @@ bool list_directory(const QString& pattern, std::vector<directory_entry>& entrie
                   return c != 0 ? c < 0 : a.name < b.name;
               });
     return true;
+}
+
+std::vector<undecodable_entry> list_undecodable_entries(const QString& folder) {
+    std::vector<undecodable_entry> found;
+#ifndef Q_OS_WIN
+    const QByteArray path = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    DIR* dir = ::opendir(path.constData());
+    if (dir == nullptr)
+        return found;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == ".." || QFile::encodeName(QFile::decodeName(name)) == name)
+            continue;
+        struct stat status {};
+        const bool is_folder =
+            ::fstatat(::dirfd(dir), entry->d_name, &status, 0) == 0 && S_ISDIR(status.st_mode);
+        found.push_back({name, is_folder});
+    }
+    ::closedir(dir);
+    std::sort(
+        found.begin(), found.end(),
+        [](const undecodable_entry& a, const undecodable_entry& b) { return a.name < b.name; });
+#else
+    Q_UNUSED(folder);
+#endif
+    return found;
 }
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
@@ -25,5 +26,15 @@ bool mask_matches(const QString& mask, const QString& name);
 // kind, hidden and system entries included, "." and ".." left out, in name order
 // ignoring case. Returns false when the folder cannot be read.
 bool list_directory(const QString& pattern, std::vector<directory_entry>& entries);
+
+// An entry whose name is not valid in the file system's encoding (not UTF-8 on Linux):
+// list_directory shows it under a lossy name that cannot be opened.
+struct undecodable_entry {
+    QByteArray name; // the bytes as stored
+    bool is_folder = false;
+};
+
+// The entries of the folder that list_directory cannot name; none on Windows.
+std::vector<undecodable_entry> list_undecodable_entries(const QString& folder);
 
 } // namespace platform

@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -527,6 +528,37 @@ TEST_F(cleaner_window, packing_error_in_the_cleaning_step_is_dropped_silently) {
     EXPECT_TRUE(w.Timer1->isActive());
     EXPECT_EQ(w.action_label->text(), "Scanning ...");
     EXPECT_TRUE(w.zip_day_button->isEnabled());
+    // No dialog, but one line on the board, however many ticks meet the problem.
+    w.Timer1Timer();
+    const QStringList board = board_lines(w);
+    ASSERT_EQ(board.size(), 1);
+    EXPECT_TRUE(board[0].startsWith(path(day + "/L1.zip") + ": ")) << board[0].toStdString();
+}
+
+TEST_F(cleaner_window, cleaning_step_passes_over_a_file_it_cannot_pack_for_the_programs_run) {
+    install_kalix();
+    configure_archive();
+    const QString day = "archive/ProductA/" + today_relative();
+    QDir().mkpath(path(day + "/OVIX1"));
+    // A link whose target has gone cannot be read, not even by root; it sorts first.
+    const QString broken = path(day + "/OVIX1/A___T.xy");
+    ASSERT_TRUE(QFile::link(path("gone.xy"), broken));
+    write_file(day + "/OVIX1/B___T.xy", "spectrum");
+    write_file("program/kalix_cleaner.ini", cleaner_ini{}.bytes());
+    TKALIX_cleaner_form& w = start();
+    confirm(w);
+
+    w.Timer1Timer();
+    write_file(day + "/OVIX1/C___T.xy", "spectrum");
+    w.Timer1Timer();
+
+    EXPECT_EQ(board_lines(w),
+              (QStringList{broken + ": No such file or directory - passed over until the cleaner "
+                                    "restarts.",
+                           "B: 1 files zipped.", "C: 1 files zipped."}));
+    EXPECT_TRUE(QFileInfo(broken).isSymLink());
+    EXPECT_TRUE(ui().messages.isEmpty());
+    EXPECT_TRUE(w.Timer1->isActive());
 }
 
 class zip_buttons : public cleaner_window {

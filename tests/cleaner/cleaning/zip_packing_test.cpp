@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -17,6 +18,9 @@
 #include <vector>
 
 #ifndef Q_OS_WIN
+#include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -69,14 +73,6 @@ void expect_valid_zip(const QString& archive_path) {
     ASSERT_TRUE(unzip.waitForFinished(30000)) << "unzip did not run";
     EXPECT_EQ(unzip.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(unzip.exitCode(), 0) << unzip.readAllStandardOutput().toStdString();
-}
-
-bool running_as_root() {
-#ifdef Q_OS_WIN
-    return false;
-#else
-    return ::geteuid() == 0;
-#endif
 }
 
 class zip_packing_test : public scratch_fixture {
@@ -178,10 +174,18 @@ TEST_F(zip_packing_test, key_search_and_matching) {
          {"L1___T.xy", "OVIX1/L1___RC.xy"},
          {{"L1.zip", {"OVIX1/L1___RC.xy"}}},
          {"L1___T.xy"}},
-        {"subfolder whose first file has no key is passed over",
+        {"files without a key are passed over, the subfolder's other files are packed",
          {"OVIX1/.settings", "OVIX1/L3___T.xy", "OVIX1/README", "OVIX2/L2___T.xy"},
-         {{"L2.zip", {"OVIX2/L2___T.xy"}}},
-         {"OVIX1/.settings", "OVIX1/L3___T.xy", "OVIX1/README"}},
+         {{"L2.zip", {"OVIX2/L2___T.xy"}}, {"L3.zip", {"OVIX1/L3___T.xy"}}},
+         {"OVIX1/.settings", "OVIX1/README"}},
+        {"a shorter key found first takes the files of the longer keys",
+         {"OVIX1/L7.xy", "OVIX1/L7b___T.xy", "OVIX2/L7b___U.xy", "OVIX2/L70___U.xy"},
+         {{"L7.zip", {"OVIX1/L7.xy", "OVIX1/L7b___T.xy", "OVIX2/L70___U.xy", "OVIX2/L7b___U.xy"}}},
+         {}},
+        {"a longer key found first keeps its own archive",
+         {"OVIX1/L7b___T.xy", "OVIX2/L7___U.xy", "OVIX2/L7b___U.xy"},
+         {{"L7.zip", {"OVIX2/L7___U.xy"}}, {"L7b.zip", {"OVIX1/L7b___T.xy", "OVIX2/L7b___U.xy"}}},
+         {}},
     };
     for (const layout& l : layouts) {
         SCOPED_TRACE(l.name);
@@ -216,39 +220,194 @@ TEST_F(zip_packing_test, folder_without_subfolders_packs_nothing) {
     EXPECT_FALSE(QFileInfo::exists(in_day(QStringLiteral("L1.zip"))));
 }
 
+TEST_F(zip_packing_test, each_subfolder_is_listed_once_per_run) {
+    put(QStringLiteral("OVIX1/L1___T.xy"));
+    put(QStringLiteral("OVIX2/L3___T.xy"));
+    // A load that arrives while the run goes on waits for the next run.
+    const auto post = [this](const QString& line) {
+        board.append(line);
+        if (line.startsWith(QStringLiteral("L1:")))
+            put(QStringLiteral("OVIX1/L2___T.xy"));
+    };
+
+    EXPECT_EQ(no_kalix_files_moved_to_zip_files(day(), archives, post), 2);
+    EXPECT_EQ(board, QStringList({QStringLiteral("L1: 1 files zipped."),
+                                  QStringLiteral("L3: 1 files zipped.")}));
+    EXPECT_EQ(files_in(QStringLiteral("OVIX1")), QStringList{QStringLiteral("L2___T.xy")});
+
+    board.clear();
+    EXPECT_EQ(pack(day()), 1);
+    EXPECT_EQ(board, QStringList{QStringLiteral("L2: 1 files zipped.")});
+}
+
+TEST_F(zip_packing_test, damaged_archive_is_set_aside_and_a_new_one_started) {
+    // A valid archive with enough content that half of it holds whole entries.
+    QByteArray content;
+    for (int i = 0; i < 4000; ++i)
+        content += QByteArray::number(i * 7919 % 10007) + ' ';
+    write_file(QStringLiteral("day/OVIX1/L1___a.xy"), content);
+    write_file(QStringLiteral("day/OVIX1/L1___b.xy"), content + "b");
+    ASSERT_EQ(pack(day()), 2);
+    const QByteArray whole = read_file(in_day(QStringLiteral("L1.zip")));
+    QByteArray noise;
+    quint32 state = 4711;
+    for (int i = 0; i < 3000; ++i) {
+        state = state * 1103515245u + 12345u;
+        noise += static_cast<char>(state >> 24);
+    }
+    struct test_case {
+        const char* name;
+        QByteArray damaged;
+    };
+    const std::vector<test_case> cases{{"random bytes", noise},
+                                       {"valid archive cut in half", whole.left(whole.size() / 2)}};
+    for (const test_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(day()).removeRecursively();
+        write_file(QStringLiteral("day/L1.zip"), c.damaged);
+        put(QStringLiteral("OVIX1/L1___c.xy"));
+        put(QStringLiteral("OVIX2/L2___a.xy"));
+        archives = 0;
+        board.clear();
+
+        EXPECT_EQ(pack(day()), 2);
+
+        const QStringList aside =
+            QDir(day()).entryList({QStringLiteral("L1.damaged-*")}, QDir::Files);
+        ASSERT_EQ(aside.size(), 1);
+        EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^L1\.damaged-\d{8}-\d{6}\.zip$)"))
+                        .match(aside[0])
+                        .hasMatch())
+            << aside[0].toStdString();
+        EXPECT_EQ(read_file(in_day(aside[0])), c.damaged);
+        EXPECT_EQ(entry_names(in_day(QStringLiteral("L1.zip"))),
+                  QStringList{QStringLiteral("OVIX1/L1___c.xy")});
+        expect_valid_zip(in_day(QStringLiteral("L1.zip")));
+        EXPECT_EQ(archives, 2);
+        EXPECT_EQ(board, QStringList({QStringLiteral("Damaged archive ") +
+                                          in_day(QStringLiteral("L1.zip")) +
+                                          QStringLiteral(" renamed to ") + in_day(aside[0]) +
+                                          QStringLiteral("; a new archive is started."),
+                                      QStringLiteral("L1: 1 files zipped."),
+                                      QStringLiteral("L2: 1 files zipped.")}));
+        EXPECT_TRUE(files_in(QStringLiteral("OVIX1")).isEmpty());
+    }
+}
+
+TEST_F(zip_packing_test, temporary_archives_of_a_killed_run_go_after_an_hour) {
+    struct leftover {
+        const char* name;
+        qint64 age;
+        bool removed;
+    };
+    const std::vector<leftover> files{
+        {"L1.zip.Ab3xYz", 2 * 3600, true},  {"L2.zip.q1W2e3", 50 * 60, false},
+        {"notes.zip.bak", 2 * 3600, false}, {"L3.zip.Ab3xY", 2 * 3600, false},
+        {"L4.zip", 2 * 3600, false},        {"L5.zip.Ab-xYz", 2 * 3600, false},
+    };
+    for (const leftover& f : files)
+        age_file(write_file(QStringLiteral("day/") + f.name, "partial"), f.age);
+    put(QStringLiteral("OVIX1/L9___T.xy"));
+
+    EXPECT_EQ(pack(day()), 1);
+
+    for (const leftover& f : files)
+        EXPECT_EQ(QFileInfo::exists(in_day(f.name)), !f.removed) << f.name;
+}
+
 #ifndef Q_OS_WIN
 
-// Restores a folder's or file's mode when the test ends, so the scratch folder can go.
-class mode_guard {
+// A child process that holds the file open for appending, and writes its last line when
+// told to finish.
+class writer_process {
 public:
-    mode_guard(const QString& path, mode_t mode) : path_(QFile::encodeName(path)) {
-        EXPECT_EQ(::chmod(path_.constData(), mode), 0);
+    explicit writer_process(const QString& file) {
+        process_.start(QStringLiteral("/bin/sh"),
+                       {QStringLiteral("-c"),
+                        QStringLiteral("exec 3>>\"$0\"; echo ready; read x; echo rest >&3"), file});
+        EXPECT_TRUE(process_.waitForStarted(10000));
+        EXPECT_TRUE(process_.waitForReadyRead(10000));
     }
-    ~mode_guard() { ::chmod(path_.constData(), 0755); }
-    mode_guard(const mode_guard&) = delete;
-    mode_guard& operator=(const mode_guard&) = delete;
+    void finish() {
+        process_.write("go\n");
+        process_.closeWriteChannel();
+        EXPECT_TRUE(process_.waitForFinished(10000));
+    }
+    ~writer_process() {
+        if (process_.state() != QProcess::NotRunning)
+            finish();
+    }
+    writer_process(const writer_process&) = delete;
+    writer_process& operator=(const writer_process&) = delete;
 
 private:
-    QByteArray path_;
+    QProcess process_;
 };
 
-TEST_F(zip_packing_test, file_that_cannot_be_deleted_is_packed_once_per_run) {
-    if (running_as_root())
-        GTEST_SKIP() << "root deletes from read-only folders";
-    put(QStringLiteral("OVIX1/L1___T.xy"));
+TEST_F(zip_packing_test, files_still_being_written_wait_for_a_later_run) {
+    const QString held = put(QStringLiteral("OVIX1/L1___T.xy"));
+    put(QStringLiteral("OVIX1/L1___U.xy"));
+    // An archive copy in progress, and a hand-over temporary nobody holds any more.
+    const QString copy = write_file(QStringLiteral("day/OVIX1/tpf4711.tmp"), "18 lines so far\n");
+    put(QStringLiteral("OVIX2/418094_77_902311.tmp"));
     put(QStringLiteral("OVIX2/L2___T.xy"));
-    const mode_guard read_only(in_day(QStringLiteral("OVIX1")), 0555);
+    {
+        writer_process writer(held);
+        writer_process copier(copy);
+
+        EXPECT_EQ(pack(day()), 2);
+
+        EXPECT_EQ(board, QStringList({QStringLiteral("L1: 1 files zipped."),
+                                      QStringLiteral("L2: 1 files zipped.")}));
+        EXPECT_EQ(entry_names(in_day(QStringLiteral("L1.zip"))),
+                  QStringList{QStringLiteral("OVIX1/L1___U.xy")});
+        EXPECT_EQ(files_in(QStringLiteral("OVIX1")),
+                  QStringList({QStringLiteral("L1___T.xy"), QStringLiteral("tpf4711.tmp")}));
+        EXPECT_EQ(files_in(QStringLiteral("OVIX2")),
+                  QStringList{QStringLiteral("418094_77_902311.tmp")});
+        writer.finish();
+        copier.finish();
+    }
+    // The copy is complete and handed over under its final name.
+    ASSERT_TRUE(QFile::rename(copy, in_day(QStringLiteral("OVIX1/L3___T.xy"))));
+    board.clear();
 
     EXPECT_EQ(pack(day()), 2);
+
+    EXPECT_EQ(board, QStringList({QStringLiteral("L1: 1 files zipped."),
+                                  QStringLiteral("L3: 1 files zipped.")}));
+    const std::vector<entry> l1 = archive_entries(in_day(QStringLiteral("L1.zip")));
+    ASSERT_EQ(l1.size(), 2u);
+    EXPECT_EQ(l1[1].name, QStringLiteral("OVIX1/L1___T.xy"));
+    EXPECT_EQ(l1[1].content, QByteArray("OVIX1/L1___T.xy spectrumrest\n"));
+    const std::vector<entry> l3 = archive_entries(in_day(QStringLiteral("L3.zip")));
+    ASSERT_EQ(l3.size(), 1u);
+    EXPECT_EQ(l3[0].content, QByteArray("18 lines so far\nrest\n"));
+    EXPECT_TRUE(files_in(QStringLiteral("OVIX1")).isEmpty());
+    EXPECT_EQ(files_in(QStringLiteral("OVIX2")),
+              QStringList{QStringLiteral("418094_77_902311.tmp")});
+}
+
+TEST_F(zip_packing_test, file_that_cannot_be_deleted_is_packed_once_per_run) {
+    put(QStringLiteral("OVIX1/L1___T.xy"));
+    put(QStringLiteral("OVIX2/L2___T.xy"));
+    const QString stuck = in_day(QStringLiteral("OVIX1/L1___T.xy"));
+    zip_packing_context on_demand;
+    on_demand.message = [this](const QString& line) { board.append(line); };
+    on_demand.delete_file = [stuck](const QString& file) {
+        return file != stuck && QFile::remove(file);
+    };
+
+    EXPECT_EQ(no_kalix_files_moved_to_zip_files(day(), archives, on_demand), 2);
     // The next run finds the file again: its entry is replaced, not refused as a duplicate.
-    EXPECT_EQ(pack(day()), 1);
+    EXPECT_EQ(no_kalix_files_moved_to_zip_files(day(), archives, on_demand), 1);
 
     EXPECT_EQ(board, QStringList({QStringLiteral("L1: 1 files zipped."),
                                   QStringLiteral("L2: 1 files zipped."),
                                   QStringLiteral("L1: 1 files zipped.")}));
     EXPECT_EQ(entry_names(in_day(QStringLiteral("L1.zip"))),
               QStringList{QStringLiteral("OVIX1/L1___T.xy")});
-    EXPECT_TRUE(QFileInfo::exists(in_day(QStringLiteral("OVIX1/L1___T.xy"))));
+    EXPECT_TRUE(QFileInfo::exists(stuck));
     EXPECT_EQ(archives, 2);
 }
 
@@ -270,17 +429,183 @@ TEST_F(zip_packing_test, unreadable_file_ends_the_run_after_closing_the_archive)
     EXPECT_TRUE(board.isEmpty());
 }
 
+// Lets no file of this process grow beyond a few bytes, as a full disk would; root too.
+class file_size_limit {
+public:
+    file_size_limit() {
+        previous_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        EXPECT_EQ(::getrlimit(RLIMIT_FSIZE, &previous_), 0);
+        rlimit small = previous_;
+        small.rlim_cur = 64;
+        EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    }
+    ~file_size_limit() {
+        ::setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, previous_handler_);
+    }
+    file_size_limit(const file_size_limit&) = delete;
+    file_size_limit& operator=(const file_size_limit&) = delete;
+
+private:
+    rlimit previous_{};
+    void (*previous_handler_)(int) = nullptr;
+};
+
 TEST_F(zip_packing_test, archive_that_cannot_be_written_deletes_nothing) {
-    if (running_as_root())
-        GTEST_SKIP() << "root writes into read-only folders";
+    struct test_case {
+        const char* name;
+        bool full_disk; // else a folder stands where the archive must go
+    };
+    for (const test_case& c : {test_case{"folder in the archive's place", false},
+                               test_case{"archive cannot be written out", true}}) {
+        SCOPED_TRACE(c.name);
+        QDir(day()).removeRecursively();
+        put(QStringLiteral("OVIX1/L1___a.xy"));
+        const QString archive = in_day(QStringLiteral("L1.zip"));
+        if (!c.full_disk) {
+            ASSERT_TRUE(QDir().mkpath(archive));
+        }
+        archives = 0;
+        {
+            std::unique_ptr<file_size_limit> limit;
+            if (c.full_disk)
+                limit = std::make_unique<file_size_limit>();
+            EXPECT_THROW(pack(day()), std::runtime_error);
+        }
+        EXPECT_EQ(files_in(QStringLiteral("OVIX1")), QStringList{QStringLiteral("L1___a.xy")});
+        EXPECT_FALSE(QFileInfo(archive).isFile());
+        EXPECT_EQ(QDir(day()).entryList(QDir::Files), QStringList());
+        EXPECT_EQ(archives, 0);
+    }
+}
+
+// Packing as the cleaner's timer does it: what fails is passed over and posted once.
+class unattended_packing_test : public zip_packing_test {
+protected:
+    unattended_packing_test() {
+        context.message = [this](const QString& line) { board.append(line); };
+        context.pass_over_failures = true;
+    }
+    int tick() { return no_kalix_files_moved_to_zip_files(day(), archives, context); }
+
+    zip_packing_context context;
+};
+
+TEST_F(unattended_packing_test,
+       file_that_cannot_be_read_or_deleted_is_passed_over_and_posted_once) {
+    struct test_case {
+        const char* name;
+        bool readable; // else a link whose target has gone
+        QStringList tick_1;
+        QStringList archive;
+    };
+    const QString problem = in_day(QStringLiteral("OVIX1/A___1.xy"));
+    const std::vector<test_case> cases{
+        {"cannot be read",
+         false,
+         {problem + QStringLiteral(": No such file or directory - passed over until the cleaner "
+                                   "restarts."),
+          QStringLiteral("A: 1 files zipped."), QStringLiteral("B: 1 files zipped.")},
+         {QStringLiteral("OVIX2/A___2.xy"), QStringLiteral("OVIX2/A___3.xy")}},
+        {"cannot be deleted",
+         true,
+         {problem + QStringLiteral(": packed into ") + in_day(QStringLiteral("A.zip")) +
+              QStringLiteral(" but cannot be deleted - passed over until the cleaner restarts."),
+          QStringLiteral("A: 2 files zipped."), QStringLiteral("B: 1 files zipped.")},
+         {QStringLiteral("OVIX1/A___1.xy"), QStringLiteral("OVIX2/A___2.xy"),
+          QStringLiteral("OVIX2/A___3.xy")}},
+    };
+    for (const test_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(day()).removeRecursively();
+        context.passed_over.clear();
+        context.reported.clear();
+        board.clear();
+        if (c.readable) {
+            put(QStringLiteral("OVIX1/A___1.xy"));
+        } else {
+            QDir().mkpath(in_day(QStringLiteral("OVIX1")));
+            ASSERT_TRUE(QFile::link(path(QStringLiteral("gone.xy")), problem));
+        }
+        context.delete_file = [problem](const QString& file) {
+            return file != problem && QFile::remove(file);
+        };
+        put(QStringLiteral("OVIX1/B___1.xy"));
+        put(QStringLiteral("OVIX2/A___2.xy"));
+
+        EXPECT_NO_THROW(tick());
+        EXPECT_EQ(board, c.tick_1);
+
+        put(QStringLiteral("OVIX2/A___3.xy"));
+        EXPECT_NO_THROW(tick());
+        EXPECT_NO_THROW(tick());
+
+        EXPECT_EQ(board, c.tick_1 + QStringList{QStringLiteral("A: 1 files zipped.")});
+        EXPECT_EQ(entry_names(in_day(QStringLiteral("A.zip"))), c.archive);
+        EXPECT_TRUE(QFileInfo(problem).isSymLink() || QFileInfo(problem).isFile());
+        EXPECT_FALSE(QFileInfo::exists(in_day(QStringLiteral("OVIX1/B___1.xy"))));
+        EXPECT_TRUE(files_in(QStringLiteral("OVIX2")).isEmpty());
+    }
+}
+
+TEST_F(unattended_packing_test, archive_that_cannot_be_written_is_posted_once_and_others_packed) {
     put(QStringLiteral("OVIX1/L1___a.xy"));
-    const mode_guard read_only(day(), 0555);
+    put(QStringLiteral("OVIX1/L2___a.xy"));
+    ASSERT_TRUE(QDir().mkpath(in_day(QStringLiteral("L1.zip"))));
 
-    EXPECT_THROW(pack(day()), std::runtime_error);
+    EXPECT_EQ(tick(), 1);
+    EXPECT_EQ(tick(), 0);
 
+    ASSERT_EQ(board.size(), 2);
+    EXPECT_TRUE(board[0].startsWith(in_day(QStringLiteral("L1.zip")) + QStringLiteral(": ")))
+        << board[0].toStdString();
+    EXPECT_EQ(board[1], QStringLiteral("L2: 1 files zipped."));
     EXPECT_EQ(files_in(QStringLiteral("OVIX1")), QStringList{QStringLiteral("L1___a.xy")});
-    EXPECT_FALSE(QFileInfo::exists(in_day(QStringLiteral("L1.zip"))));
-    EXPECT_EQ(archives, 0);
+}
+
+// Creates a file or folder under a name given as bytes, as another program may.
+void make_raw(const QString& folder, const QByteArray& name, bool is_folder) {
+    const QByteArray full = QFile::encodeName(folder) + '/' + name;
+    if (is_folder) {
+        ASSERT_EQ(::mkdir(full.constData(), 0755), 0);
+        return;
+    }
+    const int fd = ::open(full.constData(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "x", 1), 1);
+    ::close(fd);
+}
+
+TEST_F(unattended_packing_test, names_not_valid_in_the_file_systems_encoding_are_posted_once) {
+    put(QStringLiteral("OVIX1/L1___ok.xy"));
+    make_raw(in_day(QStringLiteral("OVIX1")), "L1___\xff.xy", false);
+    make_raw(day(), "OV\xe9X3", true);
+    const QStringList expected{
+        QStringLiteral("Name not valid in the file system's encoding, not packed: ") +
+            in_day(QStringLiteral("OV\\xe9X3")),
+        QStringLiteral("Name not valid in the file system's encoding, not packed: ") +
+            in_day(QStringLiteral("OVIX1/L1___\\xff.xy")),
+        QStringLiteral("L1: 1 files zipped.")};
+
+    EXPECT_EQ(tick(), 1);
+    EXPECT_EQ(tick(), 0);
+
+    EXPECT_EQ(board, expected);
+    EXPECT_EQ(entry_names(in_day(QStringLiteral("L1.zip"))),
+              QStringList{QStringLiteral("OVIX1/L1___ok.xy")});
+    EXPECT_EQ(
+        ::access((QFile::encodeName(in_day(QStringLiteral("OVIX1"))) + "/L1___\xff.xy").constData(),
+                 F_OK),
+        0);
+
+    // On demand the names are posted as well, and the run does not fail on them.
+    board.clear();
+    EXPECT_EQ(pack(day()), 0);
+    EXPECT_EQ(board, expected.mid(0, 2));
+
+    // The scratch folder's removal cannot name them either.
+    ::unlink((QFile::encodeName(in_day(QStringLiteral("OVIX1"))) + "/L1___\xff.xy").constData());
+    ::rmdir((QFile::encodeName(day()) + "/OV\xe9X3").constData());
 }
 
 #endif
