@@ -552,7 +552,7 @@ TEST_F(record_source_windows, browsing_fills_the_grids) {
     EXPECT_EQ(q->DBGrid2->display_text(0, "n"), "120");
     EXPECT_EQ(q->DBGrid1->result().rows.size(), 3u) << "the record grid is left alone";
 
-    // The navigator moves through the grid's copy and refreshes it from the query text.
+    // The navigator moves through the grid's copy; its refresh reads the record set afresh.
     q->show_all_button->click();
     auto* navigator = q->DBNavigator1;
     navigator->last_button->click();
