@@ -3,13 +3,10 @@
 #include "scanner/record_sources/record_display.h"
 #include "scanner/record_sources/record_queries.h"
 #include "scanner/record_widgets/record_grid.h"
-#include "shared/database/sql_connection.h"
 #include "shared/database/sql_dataset.h"
+#include "shared/platform_widgets/named_control.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -45,33 +42,38 @@ std::vector<record_grid::column> spectra_columns() {
 
 } // namespace
 
+// Created before the shared parts, which take them over and give them to the window.
+struct Tlumotrax_sql_access_form::handed_controls {
+    QPushButton* show_last_100 =
+        platform::named(new QPushButton(QStringLiteral("Show last 100")), "show_last_100_button");
+    QPushButton* test = platform::named(new QPushButton(QStringLiteral("Execute")), "test_button");
+    record_grid* grid = platform::named(new record_grid, "DBGrid2");
+};
+
 Tlumotrax_sql_access_form::Tlumotrax_sql_access_form(QWidget* parent)
+    : Tlumotrax_sql_access_form(parent, handed_controls{}) {}
+
+Tlumotrax_sql_access_form::Tlumotrax_sql_access_form(QWidget* parent, const handed_controls& handed)
     : QWidget(parent, Qt::Window),
-      record_source_parts(*this, {QStringLiteral("select top 100 * from Spectra"),
-                                  QStringLiteral("order by ID desc")}) {
+      record_source_parts(*this, {{QStringLiteral("select top 100 * from Spectra"),
+                                   QStringLiteral("order by ID desc")},
+                                  false,
+                                  {handed.show_last_100, handed.test},
+                                  {handed.grid}}),
+      show_last_100_button(handed.show_last_100), test_button(handed.test), DBGrid2(handed.grid),
+      Query_test(&window_query(0)) {
     setObjectName(QStringLiteral("lumotrax_sql_access_form"));
     setWindowTitle(QStringLiteral("Lumotrax SQL database"));
     resize(1100, 720);
 
-    Query_test = std::make_unique<database::sql_dataset>(*Lumotrax_sql_connection);
     Query_test->set_text(QStringLiteral("select * from Spectra"));
-
-    show_last_100_button =
-        named_button(QStringLiteral("Show last 100"), "show_last_100_button", false);
-    start_with_newest_record_button =
-        named_button(QStringLiteral("Forget the past and start analyzing new records"),
-                     "start_with_newest_record_button", true);
-    memo_test = new QPlainTextEdit(QStringLiteral("select * from Spectra\norder by ID desc"));
-    memo_test->setObjectName(QStringLiteral("memo_test"));
-    test_button = named_button(QStringLiteral("Execute"), "test_button", false);
-    DBGrid2 = new record_grid;
-    DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
+    start_with_newest_record_button = platform::named(
+        new QPushButton(QStringLiteral("Forget the past and start analyzing new records"), this),
+        "start_with_newest_record_button");
+    memo_test = platform::named(
+        new QPlainTextEdit(QStringLiteral("select * from Spectra\norder by ID desc"), this),
+        "memo_test");
     DBGrid1->set_columns(spectra_columns());
-
-    connected_buttons = {disconnect_button, execute_sql_button, show_all_button,
-                         show_last_100_button, test_button};
-    other_queries = {Query_test.get()};
-    other_grids = {DBGrid2};
 
     auto* browse_buttons = new QVBoxLayout;
     browse_buttons->addWidget(show_last_100_button);
@@ -103,48 +105,21 @@ Tlumotrax_sql_access_form::Tlumotrax_sql_access_form(QWidget* parent)
     layout->addWidget(DBNavigator1);
     layout->addWidget(DBGrid1, 1);
 
-    on_click(show_all_button, [this] { show_all_buttonClick(); });
     on_click(show_last_100_button, [this] { show_last_100_buttonClick(); });
     on_click(test_button, [this] { test_buttonClick(); });
-    on_click(Get_last_index_button, [this] { Get_last_index_buttonClick(); });
     on_click(start_with_newest_record_button, [this] { start_with_newest_record_buttonClick(); });
 }
 
 Tlumotrax_sql_access_form::~Tlumotrax_sql_access_form() = default;
 
-void Tlumotrax_sql_access_form::show_all() {
-    browse(*Lumotrax_query, *DBGrid1, spectra_show_all_query());
-}
-
 void Tlumotrax_sql_access_form::show_last_100() {
     browse(*Lumotrax_query, *DBGrid1, spectra_show_last_100_query());
-}
-
-QString Tlumotrax_sql_access_form::sql_query() {
-    return spectra_record_query(last_processed_record, SQL_where_phrase);
-}
-
-void Tlumotrax_sql_access_form::get_last_measured_record() {
-    fetch_last_measured_record(spectra_newest_record_query());
 }
 
 void Tlumotrax_sql_access_form::start_with_newest_record() {
     get_last_measured_record();
     last_processed_record = last_measured_record;
     update_last_processed_label();
-}
-
-void Tlumotrax_sql_access_form::FormCreate() {
-    read_connection_file();
-    last_processed_record = 0;
-}
-
-void Tlumotrax_sql_access_form::FormClose() {
-    write_connection_file();
-}
-
-void Tlumotrax_sql_access_form::update_query() {
-    open_record_query(sql_query());
 }
 
 void Tlumotrax_sql_access_form::test_sql_command() {
@@ -155,10 +130,6 @@ void Tlumotrax_sql_access_form::test_sql_command() {
     Query_test->close();
 }
 
-void Tlumotrax_sql_access_form::show_all_buttonClick() {
-    show_all();
-}
-
 void Tlumotrax_sql_access_form::show_last_100_buttonClick() {
     show_last_100();
 }
@@ -167,20 +138,6 @@ void Tlumotrax_sql_access_form::test_buttonClick() {
     test_sql_command();
 }
 
-void Tlumotrax_sql_access_form::Get_last_index_buttonClick() {
-    get_last_measured_record();
-}
-
 void Tlumotrax_sql_access_form::start_with_newest_record_buttonClick() {
     start_with_newest_record();
-}
-
-void Tlumotrax_sql_access_form::closeEvent(QCloseEvent* event) {
-    FormClose();
-    event->accept();
-}
-
-void Tlumotrax_sql_access_form::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    refresh_stale_grid();
 }

@@ -4,9 +4,6 @@
 
 #include <QWidget>
 
-class QCloseEvent;
-class QShowEvent;
-
 // The record source window of one in-line spectrometer system (Lumotrax Q or P): its
 // database connection, the query of new Spectra records, the wavelength query and the
 // bookkeeping of the last processed and newest record. The creator calls FormCreate() right
@@ -23,28 +20,20 @@ public:
     QPushButton* test_button = nullptr;
     record_grid* DBGrid2 = nullptr;
 
-    std::unique_ptr<database::sql_dataset> Query_test;
+    // The test query, shown in DBGrid2.
+    database::sql_dataset* Query_test = nullptr;
 
-    virtual void show_all();
     virtual void show_last_100();
-    virtual QString sql_query();
-    virtual void get_last_measured_record();
     virtual void start_with_newest_record();
 
-    virtual void FormCreate();
-    void FormClose();
-
-    // Opens the record query: afterwards Lumotrax_query holds all new records.
-    void update_query();
     void test_sql_command();
 
-    void show_all_buttonClick();
     void show_last_100_buttonClick();
     void test_buttonClick();
-    void Get_last_index_buttonClick();
     void start_with_newest_record_buttonClick();
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
+private:
+    // The controls this window hands to the shared parts when it creates them.
+    struct handed_controls;
+    Tlumotrax_sql_access_form(QWidget* parent, const handed_controls& handed);
 };

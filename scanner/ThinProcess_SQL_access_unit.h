@@ -4,9 +4,7 @@
 
 #include <QWidget>
 
-class QCloseEvent;
 class QHBoxLayout;
-class QShowEvent;
 
 // A record source window without the browsing extras of the Q/P window; the base of the
 // sheet-resistance window. The creator calls FormCreate() right after construction.
@@ -17,23 +15,9 @@ public:
     explicit TThinProcess_sql_access_form(QWidget* parent = nullptr);
     ~TThinProcess_sql_access_form() override;
 
-    virtual void show_all();
-    virtual QString sql_query();
-    virtual void get_last_measured_record();
-
-    virtual void FormCreate();
-    void FormClose();
-
-    void update_query();
     void show_last_sql_command();
-
-    void show_all_buttonClick();
-    void Get_last_index_buttonClick();
 
 protected:
     // For derived windows: the row of the browsing buttons.
     QHBoxLayout* command_buttons = nullptr;
-
-    void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 };

@@ -3,6 +3,7 @@
 #include "scanner/record_sources/record_display.h"
 #include "scanner/record_sources/record_queries.h"
 #include "scanner/record_widgets/record_grid.h"
+#include "shared/platform_widgets/named_control.h"
 
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
@@ -53,7 +54,8 @@ Tsheetresistance_sql_access_form::Tsheetresistance_sql_access_form(QWidget* pare
         QStringLiteral("select * from Scalarresults\norder by ID desc"));
     DBGrid1->set_columns(scalar_results_columns());
 
-    Button1 = named_button(QStringLiteral("Show last SQL command"), "Button1", true);
+    Button1 =
+        platform::named(new QPushButton(QStringLiteral("Show last SQL command"), this), "Button1");
     command_buttons->insertWidget(command_buttons->count() - 1, Button1);
     on_click(Button1, [this] { Button1Click(); });
 }

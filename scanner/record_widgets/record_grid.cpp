@@ -1,8 +1,8 @@
 #include "scanner/record_widgets/record_grid.h"
 
 #include "scanner/record_sources/record_display.h"
-#include "shared/database/sql_connection.h"
-#include "shared/platform_widgets/error_reporting_application.h"
+#include "shared/platform_widgets/guarded_handler.h"
+#include "shared/platform_widgets/named_control.h"
 
 #include <QAbstractTableModel>
 #include <QFont>
@@ -123,10 +123,6 @@ void record_grid::set_columns(std::vector<column> columns) {
     apply_widths();
 }
 
-void record_grid::load(database::sql_connection& connection, const QString& sql) {
-    show_result(database::copy_result(connection, sql, grid_row_limit));
-}
-
 void record_grid::show_result(database::result_copy copy) {
     const bool truncated = copy.truncated;
     model_->set_copy(std::move(copy));
@@ -208,9 +204,9 @@ void record_grid::apply_widths() {
 
 namespace {
 
-QPushButton* navigator_button(const QString& caption, const QString& tip, const char* name) {
-    auto* button = new QPushButton(caption);
-    button->setObjectName(QLatin1String(name));
+QPushButton* navigator_button(const QString& caption, const QString& tip, const char* name,
+                              QWidget* navigator) {
+    auto* button = platform::named(new QPushButton(caption, navigator), name);
     button->setToolTip(tip);
     button->setFixedWidth(36);
     return button;
@@ -220,18 +216,17 @@ QPushButton* navigator_button(const QString& caption, const QString& tip, const 
 
 record_navigator::record_navigator(record_grid& grid, QWidget* parent)
     : QWidget(parent), grid_(grid) {
-    first_button =
-        navigator_button(QStringLiteral("|<"), QStringLiteral("First record"), "first_button");
+    first_button = navigator_button(QStringLiteral("|<"), QStringLiteral("First record"),
+                                    "first_button", this);
     prior_button =
-        navigator_button(QStringLiteral("<"), QStringLiteral("Prior record"), "prior_button");
+        navigator_button(QStringLiteral("<"), QStringLiteral("Prior record"), "prior_button", this);
     next_button =
-        navigator_button(QStringLiteral(">"), QStringLiteral("Next record"), "next_button");
+        navigator_button(QStringLiteral(">"), QStringLiteral("Next record"), "next_button", this);
     last_button =
-        navigator_button(QStringLiteral(">|"), QStringLiteral("Last record"), "last_button");
-    refresh_button =
-        navigator_button(QString(QChar(0x21BB)), QStringLiteral("Refresh data"), "refresh_button");
-    rows_label = new QLabel;
-    rows_label->setObjectName(QStringLiteral("rows_label"));
+        navigator_button(QStringLiteral(">|"), QStringLiteral("Last record"), "last_button", this);
+    refresh_button = navigator_button(QString(QChar(0x21BB)), QStringLiteral("Refresh data"),
+                                      "refresh_button", this);
+    rows_label = platform::named(new QLabel(this), "rows_label");
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
@@ -247,12 +242,9 @@ record_navigator::record_navigator(record_grid& grid, QWidget* parent)
     connect(prior_button, &QPushButton::clicked, this, [this] { grid_.go_prior(); });
     connect(next_button, &QPushButton::clicked, this, [this] { grid_.go_next(); });
     connect(last_button, &QPushButton::clicked, this, [this] { grid_.go_last(); });
-    connect(refresh_button, &QPushButton::clicked, this, [this] {
-        platform::deliver_reporting_errors([this] {
-            if (grid_.refresh)
-                grid_.refresh();
-            return true;
-        });
+    platform::connect_guarded(refresh_button, &QPushButton::clicked, this, [this] {
+        if (grid_.refresh)
+            grid_.refresh();
     });
     connect(grid_.model(), &QAbstractItemModel::modelReset, this, [this] { show_row_count(); });
     show_row_count();

@@ -11,16 +11,12 @@
 class QLabel;
 class QPushButton;
 
-namespace database {
-class sql_connection;
-}
-
-// Rows a grid copies from a result at most; the record loops read the query itself.
+// Rows a grid shows of a result at most; the record loops read the query itself.
 constexpr int grid_row_limit = 10000;
 
-// A grid over its own copy of a query result. Declared columns come first, in their order,
-// with their widths and display rules; columns of the result that are not declared follow
-// as they come, shown as plain text.
+// A grid over its own copy of a query result, as the query's dataset kept it on opening. Declared
+// columns come first, in their order, with their widths and display rules; columns of the result
+// that are not declared follow as they come, shown as plain text.
 class record_grid : public QTableView {
     Q_OBJECT
 public:
@@ -35,8 +31,7 @@ public:
     ~record_grid() override;
 
     void set_columns(std::vector<column> columns);
-    // Copies the result of `sql` and shows it from its first row.
-    void load(database::sql_connection& connection, const QString& sql);
+    // Shows the copy from its first row.
     void show_result(database::result_copy copy);
     void clear_result();
     const database::result_copy& result() const;
@@ -54,7 +49,7 @@ public:
     void go_next();
     void go_last();
 
-    // Run by the navigator's refresh button: copies the current query text again.
+    // Run by the navigator's refresh button: shows the query's result afresh.
     std::function<void()> refresh;
 
 private:

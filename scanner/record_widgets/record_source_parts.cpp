@@ -6,84 +6,123 @@
 #include "shared/database/sql_connection.h"
 #include "shared/database/sql_dataset.h"
 #include "shared/platform/operator_interface.h"
-#include "shared/platform_widgets/error_reporting_application.h"
+#include "shared/platform_widgets/guarded_handler.h"
+#include "shared/platform_widgets/named_control.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+
+#include <utility>
+
+// What the window does when it is shown and closed, written once for every record source
+// window.
+class record_source_parts::window_events final : public QObject {
+    Q_OBJECT
+public:
+    explicit window_events(record_source_parts& parts) : parts_(parts) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            parts_.refresh_stale_grid();
+        else if (event->type() == QEvent::Close)
+            parts_.FormClose(); // the window then only hides
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    record_source_parts& parts_;
+};
 
 namespace {
 
-QLabel* named_label(const QString& caption, const char* name) {
-    auto* label = new QLabel(caption);
-    label->setObjectName(QLatin1String(name));
-    return label;
+QPushButton* named_button(const QString& caption, const char* name, bool enabled, QWidget& window) {
+    auto* button = platform::named(new QPushButton(caption, &window), name);
+    button->setEnabled(enabled);
+    return button;
 }
 
-// Closes the query and gives it back its text however the caller leaves.
-class kept_query_text {
-public:
-    explicit kept_query_text(database::sql_dataset& query) : query_(query), text_(query.text()) {}
-    ~kept_query_text() {
-        query_.close();
-        query_.set_text(text_);
-    }
-    kept_query_text(const kept_query_text&) = delete;
-    kept_query_text& operator=(const kept_query_text&) = delete;
-
-private:
-    database::sql_dataset& query_;
-    QString text_;
-};
+QLabel* named_label(const QString& caption, const char* name, QWidget& window) {
+    return platform::named(new QLabel(caption, &window), name);
+}
 
 } // namespace
 
-record_source_parts::record_source_parts(QWidget& window, const QStringList& sql_command_lines)
-    : window_(window) {
+record_source_parts::record_source_parts(QWidget& window, record_source_design design)
+    : window_(window), execute_kept_enabled_(design.execute_kept_enabled),
+      window_buttons_(std::move(design.connected_buttons)),
+      window_grids_(std::move(design.query_grids)),
+      events_(std::make_unique<window_events>(*this)) {
     Lumotrax_sql_connection = std::make_unique<database::sql_connection>();
     Lumotrax_query = std::make_unique<database::sql_dataset>(*Lumotrax_sql_connection);
     Lumotrax_query->set_text(QStringLiteral("select * from Spectra"));
+    // The grid shows the record set as it was read, without running the text again.
+    Lumotrax_query->keep_copy(grid_row_limit);
     Lumotrax_wavelength_query = std::make_unique<database::sql_dataset>(*Lumotrax_sql_connection);
+    for (record_grid* grid : window_grids_) {
+        grid->setParent(&window_);
+        auto query = std::make_unique<database::sql_dataset>(*Lumotrax_sql_connection);
+        query->keep_copy(grid_row_limit);
+        window_queries_.push_back(std::move(query));
+    }
+    for (QPushButton* button : window_buttons_) {
+        button->setParent(&window_);
+        button->setEnabled(false);
+    }
 
-    Label1 = named_label(QStringLiteral("Connection string:"), "Label1");
-    connection_string_editor = new QLineEdit;
-    connection_string_editor->setObjectName(QStringLiteral("connection_string_editor"));
-    connect_button = named_button(QStringLiteral("Connect"), "connect_button", true);
-    disconnect_button = named_button(QStringLiteral("Disconnect"), "disconnect_button", false);
-    sql_command_editor = new QPlainTextEdit(sql_command_lines.join(u'\n'));
-    sql_command_editor->setObjectName(QStringLiteral("sql_command_editor"));
-    execute_sql_button = named_button(QStringLiteral("Execute"), "execute_sql_button", false);
-    show_all_button = named_button(QStringLiteral("Show all"), "show_all_button", false);
-    Label7 = named_label(QStringLiteral("Last processed record:"), "Label7");
-    last_processed_record_label = named_label(QStringLiteral("---"), "last_processed_record_label");
-    Label8 = named_label(QStringLiteral("Last measured record:"), "Label8");
-    last_measured_record_label = named_label(QStringLiteral("---"), "last_measured_record_label");
-    set_start_index_button =
-        named_button(QStringLiteral("Set record to start with"), "set_start_index_button", true);
+    Label1 = named_label(QStringLiteral("Connection string:"), "Label1", window);
+    connection_string_editor = platform::named(new QLineEdit(&window), "connection_string_editor");
+    connect_button = named_button(QStringLiteral("Connect"), "connect_button", true, window);
+    disconnect_button =
+        named_button(QStringLiteral("Disconnect"), "disconnect_button", false, window);
+    sql_command_editor = platform::named(
+        new QPlainTextEdit(design.sql_command_lines.join(u'\n'), &window), "sql_command_editor");
+    execute_sql_button =
+        named_button(QStringLiteral("Execute"), "execute_sql_button", false, window);
+    show_all_button = named_button(QStringLiteral("Show all"), "show_all_button", false, window);
+    Label7 = named_label(QStringLiteral("Last processed record:"), "Label7", window);
+    last_processed_record_label =
+        named_label(QStringLiteral("---"), "last_processed_record_label", window);
+    Label8 = named_label(QStringLiteral("Last measured record:"), "Label8", window);
+    last_measured_record_label =
+        named_label(QStringLiteral("---"), "last_measured_record_label", window);
+    set_start_index_button = named_button(QStringLiteral("Set record to start with"),
+                                          "set_start_index_button", true, window);
     Get_last_index_button =
-        named_button(QStringLiteral("Get newest record"), "Get_last_index_button", true);
-    DBGrid1 = new record_grid;
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+        named_button(QStringLiteral("Get newest record"), "Get_last_index_button", true, window);
+    DBGrid1 = platform::named(new record_grid(&window), "DBGrid1");
     DBGrid1->refresh = [this] {
-        // An open record set is read again too, as the grid's copy will be.
-        if (Lumotrax_query->active()) {
-            Lumotrax_query->close();
-            Lumotrax_query->open();
-        }
-        DBGrid1->load(*Lumotrax_sql_connection, Lumotrax_query->text());
+        // The record set is read afresh and shown; one that was closed is closed again.
+        const bool was_active = Lumotrax_query->active();
+        const auto keep_closed = qScopeGuard([&] {
+            if (!was_active)
+                Lumotrax_query->close();
+        });
+        Lumotrax_query->open();
+        DBGrid1->show_result(Lumotrax_query->kept_copy());
+        grid_stale_ = false;
     };
-    DBNavigator1 = new record_navigator(*DBGrid1);
-    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
+    DBNavigator1 = platform::named(new record_navigator(*DBGrid1, &window), "DBNavigator1");
 
     on_click(connect_button, [this] { connect_buttonClick(); });
     on_click(disconnect_button, [this] { disconnect_buttonClick(); });
     on_click(execute_sql_button, [this] { execute_sql_buttonClick(); });
+    on_click(show_all_button, [this] { show_all_buttonClick(); });
     on_click(set_start_index_button, [this] { set_start_index_buttonClick(); });
+    on_click(Get_last_index_button, [this] { Get_last_index_buttonClick(); });
+
+    window_.installEventFilter(events_.get());
 }
 
 record_source_parts::~record_source_parts() = default;
+
+database::sql_dataset& record_source_parts::window_query(std::size_t index) {
+    return *window_queries_.at(index);
+}
 
 QHBoxLayout* record_source_parts::connection_row() {
     auto* row = new QHBoxLayout;
@@ -107,6 +146,27 @@ QHBoxLayout* record_source_parts::bookkeeping_row() {
     return row;
 }
 
+void record_source_parts::show_all() {
+    browse(*Lumotrax_query, *DBGrid1, spectra_show_all_query());
+}
+
+QString record_source_parts::sql_query() {
+    return spectra_record_query(last_processed_record, SQL_where_phrase);
+}
+
+void record_source_parts::get_last_measured_record() {
+    fetch_last_measured_record(spectra_newest_record_query());
+}
+
+void record_source_parts::FormCreate() {
+    connection_string_editor->setText(read_connection_string());
+    last_processed_record = 0;
+}
+
+void record_source_parts::FormClose() {
+    write_connection_string(connection_string_editor->text());
+}
+
 void record_source_parts::connect_to_lumotrax() {
     if (!Lumotrax_sql_connection->connected()) {
         const QString connection_string = connection_string_editor->text();
@@ -120,14 +180,24 @@ void record_source_parts::connect_to_lumotrax() {
 void record_source_parts::disconnect_from_corona() {
     Lumotrax_query->close();
     Lumotrax_wavelength_query->close();
-    for (database::sql_dataset* query : other_queries)
+    for (const auto& query : window_queries_)
         query->close();
     Lumotrax_sql_connection->close();
     DBGrid1->clear_result();
-    for (record_grid* grid : other_grids)
+    for (record_grid* grid : window_grids_)
         grid->clear_result();
     grid_stale_ = false;
     set_connected_state(false);
+}
+
+void record_source_parts::update_query() {
+    Lumotrax_query->close();
+    Lumotrax_query->set_text(sql_query());
+    Lumotrax_query->open();
+    // A hidden window's grid is filled when the window is shown.
+    grid_stale_ = !window_.isVisible();
+    if (!grid_stale_)
+        DBGrid1->show_result(Lumotrax_query->kept_copy());
 }
 
 void record_source_parts::show_lost_connection() {
@@ -138,10 +208,11 @@ void record_source_parts::show_lost_connection() {
 
 void record_source_parts::set_connected_state(bool connected) {
     connect_button->setEnabled(!connected);
-    for (QPushButton* button : connected_buttons)
+    disconnect_button->setEnabled(connected);
+    show_all_button->setEnabled(connected);
+    execute_sql_button->setEnabled(connected || execute_kept_enabled_);
+    for (QPushButton* button : window_buttons_)
         button->setEnabled(connected);
-    for (QPushButton* button : kept_buttons)
-        button->setEnabled(true);
 }
 
 void record_source_parts::execute_sql_command() {
@@ -168,6 +239,10 @@ void record_source_parts::execute_sql_buttonClick() {
     execute_sql_command();
 }
 
+void record_source_parts::show_all_buttonClick() {
+    show_all();
+}
+
 void record_source_parts::set_start_index_buttonClick() {
     const QString proposal = QString::number(static_cast<qint64>(last_processed_record) + 1);
     const QString answer = platform::operator_ui().input_box(
@@ -178,20 +253,19 @@ void record_source_parts::set_start_index_buttonClick() {
     update_last_processed_label();
 }
 
-void record_source_parts::open_record_query(const QString& text) {
-    Lumotrax_query->close();
-    Lumotrax_query->set_text(text);
-    Lumotrax_query->open();
-    grid_stale_ = !window_.isVisible();
-    if (!grid_stale_)
-        DBGrid1->load(*Lumotrax_sql_connection, text);
+void record_source_parts::Get_last_index_buttonClick() {
+    get_last_measured_record();
 }
 
 void record_source_parts::fetch_last_measured_record(const QString& newest_record_query) {
     if (connection_string_editor->text().isEmpty())
         return;
     {
-        kept_query_text kept(*Lumotrax_query);
+        const QString kept_text = Lumotrax_query->text();
+        const auto put_back = qScopeGuard([&] {
+            Lumotrax_query->close();
+            Lumotrax_query->set_text(kept_text);
+        });
         Lumotrax_query->close();
         Lumotrax_query->set_text(newest_record_query);
         Lumotrax_query->open();
@@ -206,7 +280,7 @@ void record_source_parts::browse(database::sql_dataset& query, record_grid& grid
     query.close();
     query.set_text(text);
     query.open();
-    grid.load(*Lumotrax_sql_connection, text);
+    grid.show_result(query.kept_copy());
     if (&grid == DBGrid1)
         grid_stale_ = false;
     query.exec_sql();
@@ -216,36 +290,15 @@ void record_source_parts::refresh_stale_grid() {
     if (!grid_stale_ || !Lumotrax_query->active())
         return;
     grid_stale_ = false;
-    platform::deliver_reporting_errors([this] {
-        DBGrid1->load(*Lumotrax_sql_connection, Lumotrax_query->text());
-        return true;
-    });
-}
-
-void record_source_parts::read_connection_file() {
-    connection_string_editor->setText(read_connection_string());
-}
-
-void record_source_parts::write_connection_file() {
-    write_connection_string(connection_string_editor->text());
+    DBGrid1->show_result(Lumotrax_query->kept_copy());
 }
 
 void record_source_parts::on_click(QPushButton* button, std::function<void()> handler) {
-    QObject::connect(button, &QPushButton::clicked, &window_, [this, handler = std::move(handler)] {
-        platform::deliver_reporting_errors([&handler] {
+    platform::connect_guarded(
+        button, &QPushButton::clicked, &window_, [this, handler = std::move(handler)] {
+            const auto check = qScopeGuard([this] { show_lost_connection(); });
             handler();
-            return true;
         });
-        show_lost_connection();
-    });
-}
-
-QPushButton* record_source_parts::named_button(const QString& caption, const char* name,
-                                               bool enabled) {
-    auto* button = new QPushButton(caption);
-    button->setObjectName(QLatin1String(name));
-    button->setEnabled(enabled);
-    return button;
 }
 
 QPlainTextEdit* record_source_parts::sql_memo(QPlainTextEdit* memo, int lines) {
@@ -253,3 +306,5 @@ QPlainTextEdit* record_source_parts::sql_memo(QPlainTextEdit* memo, int lines) {
     memo->setFixedHeight(memo->fontMetrics().lineSpacing() * lines + 12);
     return memo;
 }
+
+#include "record_source_parts.moc"

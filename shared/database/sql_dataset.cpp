@@ -68,7 +68,7 @@ void sql_dataset::set_text(const QString& text) {
 void sql_dataset::open() {
     close();
     query_ = std::make_unique<QSqlQuery>(run(connection_, text(), true));
-    advance();
+    read_ahead();
 }
 
 void sql_dataset::close() {
@@ -87,7 +87,7 @@ bool sql_dataset::eof() const {
 void sql_dataset::next() {
     if (!query_)
         raise(QStringLiteral("The query is not open."));
-    if (eof_)
+    if (eof_ || replay_next())
         return;
     advance();
 }
@@ -116,6 +116,8 @@ QVariant sql_dataset::field(const QString& name) const {
         fail(QStringLiteral("Field '%1' not found.").arg(name));
     if (eof_)
         fail(QStringLiteral("The query has no current record; field %1 cannot be read.").arg(name));
+    if (kept_ && replayed_ < kept_->rows.size())
+        return kept_->rows[replayed_][static_cast<std::size_t>(index)];
     return query_->value(index);
 }
 
@@ -166,6 +168,50 @@ QStringList sql_dataset::field_names() const {
     for (int i = 0; i < record.count(); ++i)
         names << record.fieldName(i);
     return names;
+}
+
+void sql_dataset::keep_copy(int row_limit) {
+    kept_row_limit_ = row_limit;
+}
+
+const result_copy& sql_dataset::kept_copy() const {
+    static const result_copy none;
+    return kept_ ? *kept_ : none;
+}
+
+void sql_dataset::read_ahead() {
+    kept_.reset();
+    replayed_ = 0;
+    if (kept_row_limit_ <= 0) {
+        advance();
+        return;
+    }
+    kept_ = std::make_unique<result_copy>();
+    const QSqlRecord record = query_->record();
+    for (int i = 0; i < record.count(); ++i)
+        kept_->columns << record.fieldName(i);
+    for (advance(); !eof_; advance()) {
+        if (static_cast<int>(kept_->rows.size()) >= kept_row_limit_) {
+            // The query stays on this record; it comes after the copy.
+            kept_->truncated = true;
+            break;
+        }
+        std::vector<QVariant> row;
+        row.reserve(static_cast<std::size_t>(record.count()));
+        for (int i = 0; i < record.count(); ++i)
+            row.push_back(query_->value(i));
+        kept_->rows.push_back(std::move(row));
+    }
+    eof_ = kept_->rows.empty();
+}
+
+bool sql_dataset::replay_next() {
+    if (!kept_ || replayed_ >= kept_->rows.size())
+        return false;
+    ++replayed_;
+    if (replayed_ == kept_->rows.size())
+        eof_ = !kept_->truncated;
+    return true;
 }
 
 void sql_dataset::fail(const QString& what) const {

@@ -12,6 +12,7 @@
 namespace database {
 
 class sql_connection;
+struct result_copy;
 
 // A query component over one connection: an SQL text, opened into a record set that is
 // read forward from its first record (memory stays small whatever the result's size).
@@ -45,6 +46,13 @@ public:
     double field_float(const QString& name) const;
     QStringList field_names() const;
 
+    // From now on every open() also keeps a copy of the first `row_limit` rows (0: none),
+    // so a grid can show the result without running the text again. The rows are read
+    // ahead once; readers still get every record, in order, from the first.
+    void keep_copy(int row_limit);
+    // The copy made by the last open() (empty when none was kept).
+    const result_copy& kept_copy() const;
+
 private:
     sql_connection& connection_;
     std::unique_ptr<QSqlQuery> query_;
@@ -52,6 +60,14 @@ private:
     void fail(const QString& what) const;
     // Moves to the next record; a failed fetch closes the record set and raises the error.
     void advance();
+
+    int kept_row_limit_ = 0;
+    std::unique_ptr<result_copy> kept_;
+    // The current record while it lies in the copy; at the copy's end the query itself
+    // stands on the next record (or is at its end).
+    std::size_t replayed_ = 0;
+    void read_ahead();
+    bool replay_next();
 };
 
 // A copy of (the first `row_limit` rows of) a result, for showing in a grid while the

@@ -19,6 +19,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTableView>
 
 #include <gtest/gtest.h>
 
@@ -102,6 +103,13 @@ protected:
         return found;
     }
 
+    // Rows of a table, read through the fixture's own connection.
+    int row_count(const QString& table) {
+        QSqlQuery query(db_);
+        EXPECT_TRUE(query.exec("select count(*) from " + table)) << table.toStdString();
+        return query.next() ? query.value(0).toInt() : -1;
+    }
+
     QSqlDatabase db_;
 
 private:
@@ -161,9 +169,9 @@ TEST_F(record_source_windows, initial_controls_and_captions) {
                 {"memo_test", "select * from Spectra\norder by ID desc", true},
                 {"test_button", "Execute", false},
             });
-    EXPECT_NE(q->findChild<record_grid*>("DBGrid1"), nullptr);
-    EXPECT_NE(q->findChild<record_grid*>("DBGrid2"), nullptr);
-    EXPECT_NE(q->findChild<record_navigator*>("DBNavigator1"), nullptr);
+    EXPECT_EQ(q->findChild<record_grid*>("DBGrid1"), q->DBGrid1);
+    EXPECT_EQ(q->findChild<record_grid*>("DBGrid2"), q->DBGrid2);
+    EXPECT_EQ(q->findChild<record_navigator*>("DBNavigator1"), q->DBNavigator1);
     EXPECT_EQ(q->Lumotrax_query->text(), "select * from Spectra");
     EXPECT_EQ(q->last_processed_record, 0);
     EXPECT_TRUE(q->SQL_where_phrase.isEmpty());
@@ -544,7 +552,7 @@ TEST_F(record_source_windows, browsing_fills_the_grids) {
     EXPECT_EQ(q->DBGrid2->display_text(0, "n"), "120");
     EXPECT_EQ(q->DBGrid1->result().rows.size(), 3u) << "the record grid is left alone";
 
-    // The navigator moves through the grid's copy and refreshes it from the query text.
+    // The navigator moves through the grid's copy; its refresh reads the record set afresh.
     q->show_all_button->click();
     auto* navigator = q->DBNavigator1;
     navigator->last_button->click();
@@ -646,4 +654,155 @@ TEST_F(record_source_windows, grid_display_rules) {
     EXPECT_TRUE(ui().messages.isEmpty());
 }
 
+// A Q window whose record query writes down every run: each run inserts a row into
+// record_query_runs and returns that row, so the Id shown tells which run it came from.
+class run_counting_form : public Tlumotrax_sql_access_form {
+    Q_OBJECT
+public:
+    QString sql_query() override {
+        return QStringLiteral("insert into record_query_runs default values returning Id");
+    }
+};
+
+TEST_F(record_source_windows, record_query_runs_once_per_pass_and_the_grid_shows_that_run) {
+    ASSERT_TRUE(QSqlQuery(db_).exec(
+        "create table record_query_runs (Id integer primary key autoincrement)"));
+    auto q = connected<run_counting_form>();
+
+    // Hidden: the pass opens the record query; showing the window fills the grid from it.
+    q->update_query();
+    q->show();
+    EXPECT_EQ(q->DBGrid1->display_text(0, "Id"), "1");
+    EXPECT_EQ(ids(*q->Lumotrax_query), std::vector<std::int32_t>{1});
+
+    // Shown: the pass opens it once, and the grid shows what the record set read.
+    q->update_query();
+    EXPECT_EQ(q->DBGrid1->display_text(0, "Id"), "2");
+    EXPECT_EQ(ids(*q->Lumotrax_query), std::vector<std::int32_t>{2});
+
+    // The navigator's refresh reads the record set afresh, once.
+    q->DBNavigator1->refresh_button->click();
+    EXPECT_EQ(q->DBGrid1->display_text(0, "Id"), "3");
+    EXPECT_EQ(ids(*q->Lumotrax_query), std::vector<std::int32_t>{3});
+
+    // Hiding and showing again runs nothing.
+    q->hide();
+    q->show();
+    EXPECT_EQ(q->DBGrid1->display_text(0, "Id"), "3");
+
+    q->hide();
+    q->disconnect_button->click();
+    EXPECT_EQ(row_count("record_query_runs"), 3);
+    EXPECT_TRUE(ui().messages.isEmpty());
+}
+
+TEST_F(record_source_windows, browsing_runs_a_statement_twice) {
+    ASSERT_TRUE(QSqlQuery(db_).exec("create table memo_log (n integer)"));
+    auto q = connected<Tlumotrax_sql_access_form>();
+    auto sr = connected<Tsheetresistance_sql_access_form>();
+
+    struct browse_case {
+        const char* what;
+        QPlainTextEdit* memo;
+        QPushButton* button;
+    };
+    // Opened once for the record set and its grid, then executed once more.
+    const std::vector<browse_case> cases = {
+        {"Q window, Execute", q->sql_command_editor, q->execute_sql_button},
+        {"Q window, test Execute", q->memo_test, q->test_button},
+        {"sheet-resistance window, Execute", sr->sql_command_editor, sr->execute_sql_button},
+    };
+    for (const browse_case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(QSqlQuery(db_).exec("delete from memo_log"));
+        c.memo->setPlainText("insert into memo_log (n) values (1)");
+        c.button->click();
+        EXPECT_EQ(row_count("memo_log"), 2);
+    }
+    EXPECT_TRUE(ui().messages.isEmpty());
+}
+
+TEST_F(record_source_windows, dataset_keeps_a_copy_and_still_reads_every_record) {
+    for (int id = 1; id <= 3; ++id)
+        add_spectrum(id, "L1", id, "Transmission");
+    database::sql_connection connection;
+    connection.open(connection_string());
+
+    struct keep_case {
+        int row_limit;
+        std::size_t kept_rows;
+        bool truncated;
+    };
+    const std::vector<keep_case> cases = {
+        {0, 0, false}, {1, 1, true}, {2, 2, true}, {3, 3, false}, {10, 3, false},
+    };
+    for (const keep_case& c : cases) {
+        SCOPED_TRACE(c.row_limit);
+        database::sql_dataset query(connection);
+        query.keep_copy(c.row_limit);
+        query.set_text("select Id, LoadId from Spectra order by Id");
+        query.open();
+        const database::result_copy& copy = query.kept_copy();
+        ASSERT_EQ(copy.rows.size(), c.kept_rows);
+        EXPECT_EQ(copy.truncated, c.truncated);
+        for (std::size_t row = 0; row < copy.rows.size(); ++row)
+            EXPECT_EQ(copy.rows[row][0].toInt(), static_cast<int>(row) + 1);
+        if (c.row_limit > 0) {
+            EXPECT_EQ(copy.columns, (QStringList{"Id", "LoadId"}));
+        }
+        EXPECT_EQ(query.field_text("LoadId"), "L1");
+        EXPECT_EQ(ids(query), (std::vector<std::int32_t>{1, 2, 3}));
+        EXPECT_EQ(query.kept_copy().rows.size(), c.kept_rows) << "reading leaves the copy";
+    }
+
+    // An empty result keeps an empty copy and is at its end at once.
+    database::sql_dataset empty(connection);
+    empty.keep_copy(5);
+    empty.set_text("select Id from Spectra where Id<0");
+    empty.open();
+    EXPECT_TRUE(empty.eof());
+    EXPECT_TRUE(empty.kept_copy().rows.empty());
+    EXPECT_FALSE(empty.kept_copy().truncated);
+}
+
+TEST_F(record_source_windows, window_tests_find_the_record_grids_by_their_type) {
+    // A plain table view with the grid's name is no record grid.
+    QWidget impostor;
+    auto* plain = new QTableView(&impostor);
+    plain->setObjectName("DBGrid1");
+    EXPECT_EQ(impostor.findChild<record_grid*>("DBGrid1"), nullptr);
+    EXPECT_EQ(qobject_cast<record_grid*>(plain), nullptr);
+    EXPECT_EQ(impostor.findChild<record_navigator*>(), nullptr);
+
+    auto q = create<Tlumotrax_sql_access_form>();
+    auto thin = create<TThinProcess_sql_access_form>();
+    auto sr = create<Tsheetresistance_sql_access_form>();
+    struct window_case {
+        const char* class_name;
+        QWidget* window;
+        record_source_parts* parts;
+    };
+    const std::vector<window_case> cases = {
+        {"Tlumotrax_sql_access_form", q.get(), q.get()},
+        {"TThinProcess_sql_access_form", thin.get(), thin.get()},
+        {"Tsheetresistance_sql_access_form", sr.get(), sr.get()},
+    };
+    for (const window_case& c : cases) {
+        SCOPED_TRACE(c.class_name);
+        EXPECT_STREQ(c.window->metaObject()->className(), c.class_name);
+        EXPECT_EQ(c.window->findChild<record_grid*>("DBGrid1"), c.parts->DBGrid1);
+        QObject* grid = c.parts->DBGrid1;
+        EXPECT_EQ(qobject_cast<record_grid*>(grid), c.parts->DBGrid1);
+        EXPECT_EQ(c.window->findChild<record_navigator*>("DBNavigator1"), c.parts->DBNavigator1);
+        QObject* navigator = c.parts->DBNavigator1;
+        EXPECT_EQ(qobject_cast<record_navigator*>(navigator), c.parts->DBNavigator1);
+    }
+    EXPECT_EQ(q->findChild<record_grid*>("DBGrid2"), q->DBGrid2);
+    QObject* sheet_window = sr.get();
+    EXPECT_NE(qobject_cast<TThinProcess_sql_access_form*>(sheet_window), nullptr);
+    EXPECT_EQ(qobject_cast<Tlumotrax_sql_access_form*>(sheet_window), nullptr);
+}
+
 } // namespace
+
+#include "record_source_windows_test.moc"
