@@ -8,6 +8,7 @@
 #include "shared/basics/program_folders.h"
 #include "shared/cleaner_routines/cleaner_routines.h"
 #include "shared/kalix_spectrum_scanner/settings/kalix_paths.h"
+#include "shared/message_board/memo/message_memo.h"
 #include "shared/platform/file_ops.h"
 #include "shared/platform/folders.h"
 #include "shared/platform/line_list.h"
@@ -82,10 +83,9 @@ TKALIX_cleaner_form::TKALIX_cleaner_form(QWidget* parent) : TKALIX_tarvo_scanner
     output_minutes = lifetime_editor("output_minutes");
     zip_day_button = platform::named(new QPushButton(QStringLiteral("Zip files in day folder")),
                                      "zip_day_button");
-    messages = platform::named(new QPlainTextEdit, "messages");
-    messages->setReadOnly(true);
-    messages->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    messages->setMaximumBlockCount(10000); // the oldest line goes first
+    messages =
+        platform::named(new message_memo(home_file_name(QStringLiteral("logs"))), "messages");
+    messages->board().set_line_limit(10000); // the oldest line goes first
     zip_month_button = platform::named(new QPushButton(QStringLiteral("Zip files in month folder")),
                                        "zip_month_button");
 
@@ -190,10 +190,7 @@ void TKALIX_cleaner_form::write_ini_file() {
 
 void TKALIX_cleaner_form::message(const QString& the_message) {
     // The texts break lines with LF CR; the board shows every part as a line of its own.
-    QString text = the_message;
-    text.replace(line_break, QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    messages->appendPlainText(text);
+    messages->board().post(the_message);
     QCoreApplication::processEvents();
 }
 

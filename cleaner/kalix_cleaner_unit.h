@@ -6,6 +6,7 @@
 
 class QLineEdit;
 class QPlainTextEdit;
+class message_memo;
 class QPushButton;
 
 // The window of kalix_cleaner: after the operator has confirmed the folder list once, every
@@ -24,7 +25,7 @@ public:
     QLineEdit* output_hours = nullptr;
     QLineEdit* output_minutes = nullptr;
     QPushButton* zip_day_button = nullptr;
-    QPlainTextEdit* messages = nullptr;
+    message_memo* messages = nullptr;
     QPushButton* zip_month_button = nullptr;
 
     int in_days = 0;

@@ -1,5 +1,7 @@
 #include "cleaner/kalix_cleaner_unit.h"
 
+#include "shared/basics/program_folders.h"
+#include "shared/message_board/memo/message_memo.h"
 #include "shared/platform/paths.h"
 #include "tests/support/scratch_fixture.h"
 
@@ -614,8 +616,13 @@ TEST_F(zip_buttons, cancelled_dialogs_pack_nothing) {
     EXPECT_EQ(board_lines(w),
               (QStringList{"Zip files in folder  ...", "", "All together 0 files have been zipped.",
                            "0 zip files were created.", "", ""}));
+    // The board's lines also reach the daily log in the home folder.
+    const QString log = home_file_name(QStringLiteral("logs")) + QDir::separator() +
+                        QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) +
+                        QStringLiteral(".log");
+    EXPECT_TRUE(read_file(log).contains("All together 0 files have been zipped."));
 
-    w.messages->clear();
+    w.messages->board().clear();
     ui().answer_folder("");
     w.zip_month_button->click();
     EXPECT_TRUE(w.messages->toPlainText().isEmpty());
