@@ -115,10 +115,6 @@ public:
     void test_mode_1_buttonClick();
 
 private:
-    // Whether a source's newest record was fetched; without it, "Start scan" keeps the
-    // source's stored index instead of an unknown 0 that would export its whole history.
-    std::array<bool, 3> newest_record_known_{};
-
     void build_controls();
     void read_kalix_ini_keys();
     void read_settings_file();

@@ -11,12 +11,11 @@ void TLumotrax_spectrum_scanner_main::active_buttonClick() {
     if (!start_with_latest_processed_record->isChecked()) {
         // A source whose newest record is unknown keeps its stored index: an unknown 0
         // would export that database's whole history again.
-        const std::array<record_source_parts*, 3> sources{lumotrax_q_sql_access_form,
-                                                          lumotrax_p_sql_access_form,
-                                                          sheetresistance_sql_access_form};
-        for (std::size_t i = 0; i < sources.size(); ++i) {
-            if (newest_record_known_[i])
-                sources[i]->last_processed_record = sources[i]->last_measured_record;
+        for (record_source_parts* source : std::initializer_list<record_source_parts*>{
+                 lumotrax_q_sql_access_form, lumotrax_p_sql_access_form,
+                 sheetresistance_sql_access_form}) {
+            if (source->last_measured_record_known)
+                source->last_processed_record = source->last_measured_record;
         }
     }
     start_flag = false;

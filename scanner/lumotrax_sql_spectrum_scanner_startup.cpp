@@ -17,7 +17,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <functional>
 #include <stdexcept>
 
 namespace {
@@ -162,30 +161,18 @@ void TLumotrax_spectrum_scanner_main::read_last_lumotrax_indices() {
 void TLumotrax_spectrum_scanner_main::connect_record_sources() {
     // Each source on its own: one database that is down must not keep the others, or the
     // rest of the start-up, from running.
-    const std::array<std::function<void()>, 3> steps{
-        [this] {
-            lumotrax_q_sql_access_form->connect_to_lumotrax();
-            lumotrax_q_sql_access_form->get_last_measured_record();
-        },
-        [this] {
-            lumotrax_p_sql_access_form->connect_to_lumotrax();
-            lumotrax_p_sql_access_form->get_last_measured_record();
-        },
-        [this] {
-            sheetresistance_sql_access_form->connect_to_lumotrax();
-            sheetresistance_sql_access_form->get_last_measured_record();
-        },
-    };
-    const QString names[3] = {QStringLiteral("Lumotrax Q"), QStringLiteral("Lumotrax P"),
-                              QStringLiteral("Sheet resistance")};
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        newest_record_known_[i] = false;
+    const std::array<std::pair<record_source_parts*, QString>, 3> sources{{
+        {lumotrax_q_sql_access_form, QStringLiteral("Lumotrax Q")},
+        {lumotrax_p_sql_access_form, QStringLiteral("Lumotrax P")},
+        {sheetresistance_sql_access_form, QStringLiteral("Sheet resistance")},
+    }};
+    for (const auto& [source, name] : sources) {
         try {
-            steps[i]();
-            newest_record_known_[i] = true;
+            source->connect_to_lumotrax();
+            source->get_last_measured_record();
         } catch (const std::exception& error) {
             const QString text = QString::fromUtf8(error.what());
-            messages->board().post_error(names[i] + QStringLiteral(" database: ") + text);
+            messages->board().post_error(name + QStringLiteral(" database: ") + text);
             platform::report_error(text);
         }
     }

@@ -271,6 +271,7 @@ void record_source_parts::fetch_last_measured_record(const QString& newest_recor
         Lumotrax_query->open();
         last_measured_record =
             Lumotrax_query->eof() ? 0 : Lumotrax_query->field_integer(QStringLiteral("Id"));
+        last_measured_record_known = true;
     }
     fill_last_measured_record_label();
 }

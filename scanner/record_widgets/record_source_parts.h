@@ -68,6 +68,8 @@ public:
 
     std::int32_t last_processed_record = 0;
     std::int32_t last_measured_record = 0;
+    // Whether last_measured_record was fetched from the database at least once.
+    bool last_measured_record_known = false;
     QString SQL_where_phrase;
 
     virtual void show_all();

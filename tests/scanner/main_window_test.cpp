@@ -219,6 +219,14 @@ TEST_F(main_window_test, an_unreachable_source_does_not_stop_the_start_up) {
     EXPECT_TRUE(w.Timer1->isActive());
     EXPECT_EQ(w.action_label->text(), QStringLiteral("Scan inline folder ..."));
     w.active_button->click();
+
+    // Once the database is back and its newest record was fetched, Start uses it.
+    w.lumotrax_q_sql_access_form->connection_string_editor->setText(database());
+    w.lumotrax_q_sql_access_form->connect_button->click();
+    w.lumotrax_q_sql_access_form->Get_last_index_button->click();
+    w.active_button->click();
+    EXPECT_EQ(w.lumotrax_q_sql_access_form->last_processed_record, 7);
+    w.active_button->click();
 }
 
 TEST_F(main_window_test, start_scan_with_and_without_last_processed_record) {
