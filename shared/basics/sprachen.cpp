@@ -118,7 +118,7 @@ void sprachen::neue_sprache(const QString& die_sprache) {
 }
 
 void sprachen::sort() {
-    if (anzahl_vokabeln <= 2)
+    if (anzahl_vokabeln <= 2 || meine_liste.size() <= 2)
         return;
     // Each key is upper-cased once; a stable sort keeps rows with equal keys in their order,
     // as exchanging neighbours did. The title row stays in front.
