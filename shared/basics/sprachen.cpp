@@ -5,6 +5,7 @@
 #include "shared/basics/text_fields.h"
 #include "shared/platform/line_list.h"
 #include "shared/platform/operator_interface.h"
+#include "shared/platform/paths.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 #include <stdexcept>
 #include <utility>
 
@@ -34,11 +36,29 @@ qint32 read_int32(QIODevice& file) {
 }
 
 vokabel row_from_line(const QString& line, int columns) {
-    vokabel row;
-    row.reserve(static_cast<std::size_t>(columns));
-    for (int c = 0; c < columns; ++c)
-        row.push_back(tab_field(line, c + 1));
-    return row;
+    // Split once: a line of many fields is walked once, not once per field.
+    QStringList fields = tab_fields(line);
+    fields.resize(columns);
+    return vokabel(std::make_move_iterator(fields.begin()), std::make_move_iterator(fields.end()));
+}
+
+// Real word lists have hundreds of cells; a text file of a few kilobytes full of tabs and line
+// breaks would otherwise ask for gigabytes, as every line gets as many cells as the first.
+constexpr qint64 max_text_cells = qint64{1} << 22;
+
+// False, after telling the operator, when a table of `rows` x `columns` from `the_file` would
+// be larger than any real word list.
+bool text_table_fits(const QString& the_file, qint64 rows, qint64 columns) {
+    if (rows * columns <= max_text_cells)
+        return true;
+    platform::operator_ui().show_message(
+        QStringLiteral("Error: Text file too large for a word list (%1 rows of %2 languages, "
+                       "more than %3 cells): %4")
+            .arg(rows)
+            .arg(columns)
+            .arg(max_text_cells)
+            .arg(platform::native_path(the_file)));
+    return false;
 }
 
 } // namespace
@@ -98,22 +118,31 @@ void sprachen::neue_sprache(const QString& die_sprache) {
 }
 
 void sprachen::sort() {
-    if (anzahl_vokabeln <= 2)
+    if (anzahl_vokabeln <= 2 || meine_liste.size() <= 2)
         return;
-    const auto key = [this](std::size_t row) { return ascii_upper(meine_liste[row].front()); };
-    // An exchange sort of neighbours keeps rows with equal keys in their order.
-    bool exchanged = true;
-    while (exchanged) {
-        exchanged = false;
-        for (std::size_t i = 2; i < meine_liste.size(); ++i) {
-            if (meine_liste[i].empty() || meine_liste[i - 1].empty())
-                continue;
-            if (QString::compare(key(i), key(i - 1), Qt::CaseSensitive) < 0) {
-                std::swap(meine_liste[i], meine_liste[i - 1]);
-                exchanged = true;
-            }
-        }
+    // Each key is upper-cased once; a stable sort keeps rows with equal keys in their order,
+    // as exchanging neighbours did. The title row stays in front.
+    struct keyed_row {
+        QString key;
+        std::size_t row;
+    };
+    std::vector<keyed_row> keyed;
+    keyed.reserve(meine_liste.size());
+    for (std::size_t i = 1; i < meine_liste.size(); ++i) {
+        // Rows without cells have no key (a table without columns): nothing to order by.
+        if (meine_liste[i].empty())
+            return;
+        keyed.push_back({ascii_upper(meine_liste[i].front()), i});
     }
+    std::stable_sort(keyed.begin(), keyed.end(), [](const keyed_row& a, const keyed_row& b) {
+        return QString::compare(a.key, b.key, Qt::CaseSensitive) < 0;
+    });
+    vokabel_liste sorted;
+    sorted.reserve(meine_liste.size());
+    sorted.push_back(std::move(meine_liste.front()));
+    for (const keyed_row& k : keyed)
+        sorted.push_back(std::move(meine_liste[k.row]));
+    meine_liste = std::move(sorted);
 }
 
 void sprachen::load_from_file(const QString& this_file) {
@@ -191,6 +220,8 @@ void sprachen::import_from_textfile(const QString& the_file) {
     if (!platform::load_lines(the_file, lines) || lines.isEmpty())
         return;
     const int columns = tab_count(lines.front()) + 1;
+    if (!text_table_fits(the_file, lines.size(), columns))
+        return;
     vokabel_liste rows;
     rows.reserve(static_cast<std::size_t>(lines.size()));
     for (const QString& line : lines)
@@ -209,6 +240,10 @@ void sprachen::append_from_textfile(const QString& the_file) {
             "Error: Number of languages in file does not match current number in program"));
         return;
     }
+    if (!text_table_fits(the_file, static_cast<qint64>(meine_liste.size()) + lines.size(),
+                         anzahl_sprachen))
+        return;
+    meine_liste.reserve(meine_liste.size() + static_cast<std::size_t>(lines.size()));
     for (const QString& line : lines)
         meine_liste.push_back(row_from_line(line, anzahl_sprachen));
     anzahl_vokabeln = static_cast<std::int32_t>(meine_liste.size());

@@ -12,6 +12,22 @@ QString delimited_field(const QString& text, QChar separator, int n) {
     return trim_blanks(end < 0 ? text.mid(start) : text.mid(start, end - start));
 }
 
+QStringList delimited_fields(const QString& text, QChar separator) {
+    QStringList fields;
+    fields.reserve(text.count(separator) + 1);
+    qsizetype start = 0;
+    for (qsizetype p = text.indexOf(separator); p >= 0; p = text.indexOf(separator, start)) {
+        fields.append(trim_blanks(text.mid(start, p - start)));
+        start = p + 1;
+    }
+    fields.append(trim_blanks(text.mid(start)));
+    return fields;
+}
+
+QStringList tab_fields(const QString& text) {
+    return delimited_fields(text, u'\t');
+}
+
 int char_count(const QString& text, QChar c) {
     return static_cast<int>(text.count(c));
 }

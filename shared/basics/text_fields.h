@@ -2,6 +2,7 @@
 
 #include <QChar>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -19,6 +20,11 @@ int backslash_count(const QString& text);
 // The n-th field separated by `separator`, with the rules above; the field routines of
 // every separator (including those of the cleaner program) share it.
 QString delimited_field(const QString& text, QChar separator, int n);
+// Every field of text at once, by the rules above: count + 1 fields, field n at index n - 1.
+// A caller that takes many fields of one line splits it once with these instead of walking
+// the line from its start for every field.
+QStringList delimited_fields(const QString& text, QChar separator);
+QStringList tab_fields(const QString& text);
 // Number of occurrences of `c` in text.
 int char_count(const QString& text, QChar c);
 

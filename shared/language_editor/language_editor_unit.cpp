@@ -3,7 +3,8 @@
 #include "shared/language_editor/grid_cells/language_grid_cells.h"
 #include "shared/language_editor/language_grid_view.h"
 #include "shared/platform/file_ops.h"
-#include "shared/platform_widgets/error_reporting_application.h"
+#include "shared/platform_widgets/guarded_handler.h"
+#include "shared/platform_widgets/named_control.h"
 
 #include <QFocusEvent>
 #include <QFrame>
@@ -38,13 +39,8 @@ QString qt_filter(const QString& filter) {
     return filter.left(bar) + QStringLiteral(" (") + filter.mid(bar + 1) + u')';
 }
 
-template <typename T> T* named(T* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
 QPushButton* button(const QString& caption, const char* name) {
-    return named(new QPushButton(caption), name);
+    return platform::named(new QPushButton(caption), name);
 }
 
 void fill_background(QWidget* widget, const QColor& colour) {
@@ -70,23 +66,23 @@ Tlanguage_editor_form::Tlanguage_editor_form(QWidget* parent)
     export_dialog.filter = qt_filter(QStringLiteral("Textfile|*.txt"));
     export_dialog.default_suffix = QStringLiteral("txt");
 
-    Panel1 = named(new QFrame, "Panel1");
+    Panel1 = platform::named(new QFrame, "Panel1");
     Panel1->setFixedHeight(panel_height);
     fill_background(Panel1, panel_grey);
-    Panel2 = named(new QFrame(Panel1), "Panel2");
+    Panel2 = platform::named(new QFrame(Panel1), "Panel2");
     fill_background(Panel2, panel_teal);
     load_button = button(QStringLiteral("Load"), "load_button");
     Save_button = button(QStringLiteral("Save"), "Save_button");
     saveas_button = button(QStringLiteral("Save as"), "saveas_button");
     Button10 = button(QStringLiteral("Sort"), "Button10");
-    file_label = named(new QLabel, "file_label");
+    file_label = platform::named(new QLabel, "file_label");
     file_label->setTextFormat(Qt::PlainText);
     // A long file name is cut off rather than widening the window.
     file_label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     QPalette on_teal = file_label->palette();
     on_teal.setColor(QPalette::WindowText, Qt::white);
     file_label->setPalette(on_teal);
-    Label2 = named(new QLabel(QStringLiteral("Language editor")), "Label2");
+    Label2 = platform::named(new QLabel(QStringLiteral("Language editor")), "Label2");
     QFont title_font = Label2->font();
     title_font.setPointSizeF(title_font.pointSizeF() * 1.8);
     title_font.setBold(true);
@@ -94,22 +90,22 @@ Tlanguage_editor_form::Tlanguage_editor_form(QWidget* parent)
     QPalette yellow = Label2->palette();
     yellow.setColor(QPalette::WindowText, Qt::yellow);
     Label2->setPalette(yellow);
-    Label3 = named(new QLabel(QStringLiteral("Word")), "Label3");
-    word_index_label = named(new QLabel(QStringLiteral("0")), "word_index_label");
+    Label3 = platform::named(new QLabel(QStringLiteral("Word")), "Label3");
+    word_index_label = platform::named(new QLabel(QStringLiteral("0")), "word_index_label");
     word_index_label->setMinimumWidth(40);
     Button1 = button(QStringLiteral("Prev"), "Button1");
     Button2 = button(QStringLiteral("Next"), "Button2");
     Button3 = button(QStringLiteral("New word"), "Button3");
     Button9 = button(QStringLiteral("Delete word"), "Button9");
     Button11 = button(QStringLiteral("Duplicate word"), "Button11");
-    language1_label = named(new QLabel, "language1_label");
+    language1_label = platform::named(new QLabel, "language1_label");
     dec_language1 = button(QStringLiteral("<"), "dec_language1");
     inc_language1 = button(QStringLiteral(">"), "inc_language1");
-    Memo1 = named(new QPlainTextEdit, "Memo1");
-    language2_label = named(new QLabel, "language2_label");
+    Memo1 = platform::named(new QPlainTextEdit, "Memo1");
+    language2_label = platform::named(new QLabel, "language2_label");
     dec_language2 = button(QStringLiteral("<"), "dec_language2");
     inc_language2 = button(QStringLiteral(">"), "inc_language2");
-    Memo2 = named(new QPlainTextEdit, "Memo2");
+    Memo2 = platform::named(new QPlainTextEdit, "Memo2");
     Button4 = button(QStringLiteral("New language"), "Button4");
     Button8 = button(QStringLiteral("Translation test"), "Button8");
     Button5 = button(QStringLiteral("Import from textfile (tab separated)"), "Button5");
@@ -117,8 +113,8 @@ Tlanguage_editor_form::Tlanguage_editor_form(QWidget* parent)
     Button6 = button(QStringLiteral("Export to textfile (tab separated)"), "Button6");
 
     auto* view = new language_grid_view(this, this);
-    grid1 = named(view, "grid1");
-    grid_model = new language_grid_model(my_words.get(), this);
+    grid1 = platform::named(view, "grid1");
+    grid_model = new language_grid_model(this, this);
     grid1->setModel(grid_model);
     grid1->setItemDelegate(new language_grid_delegate(this, grid1));
     grid1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -204,15 +200,6 @@ Tlanguage_editor_form::Tlanguage_editor_form(QWidget* parent)
     Memo1->installEventFilter(this);
     Memo2->installEventFilter(this);
 
-    // Errors are reported where the handler returns, so none crosses the event loop.
-    const auto guarded = [this](void (Tlanguage_editor_form::*handler)()) {
-        return [this, handler] {
-            platform::deliver_reporting_errors([this, handler] {
-                (this->*handler)();
-                return true;
-            });
-        };
-    };
     for (auto [source, handler] :
          std::initializer_list<std::pair<QPushButton*, void (Tlanguage_editor_form::*)()>>{
              {load_button, &Tlanguage_editor_form::load_buttonClick},
@@ -233,15 +220,15 @@ Tlanguage_editor_form::Tlanguage_editor_form(QWidget* parent)
              {Button5, &Tlanguage_editor_form::Button5Click},
              {Button7, &Tlanguage_editor_form::Button7Click},
              {Button6, &Tlanguage_editor_form::Button6Click}})
-        connect(source, &QPushButton::clicked, this, guarded(handler));
-    grid_connections_.append(connect(grid1->selectionModel(), &QItemSelectionModel::currentChanged,
-                                     this, [this](const QModelIndex& current) {
-                                         platform::deliver_reporting_errors([this, current] {
-                                             if (current.isValid() && !syncing_grid_)
-                                                 grid_select_cell(current.row(), current.column());
-                                             return true;
-                                         });
-                                     }));
+        platform::connect_guarded(source, &QPushButton::clicked, this,
+                                  [this, handler] { (this->*handler)(); });
+    // The selection model has taken the new current cell when it reports the change.
+    grid_connections_.append(platform::connect_guarded(
+        grid1->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+            const QModelIndex current = grid1->currentIndex();
+            if (current.isValid() && !syncing_grid_)
+                grid_select_cell(current.row(), current.column());
+        }));
 
     refresh_display();
     // The selected cell agrees with the word and the right-hand language from the start.
@@ -515,12 +502,11 @@ bool Tlanguage_editor_form::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut && (watched == Memo1 || watched == Memo2)) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            platform::deliver_reporting_errors([this, watched] {
+            platform::run_guarded([this, watched] {
                 if (watched == Memo1)
                     Memo1Exit();
                 else
                     Memo2Exit();
-                return true;
             });
         }
     }

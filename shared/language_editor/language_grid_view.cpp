@@ -3,7 +3,7 @@
 #include "shared/basics/sprachen.h"
 #include "shared/language_editor/grid_cells/language_grid_cells.h"
 #include "shared/language_editor/language_editor_unit.h"
-#include "shared/platform_widgets/error_reporting_application.h"
+#include "shared/platform_widgets/guarded_handler.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -16,14 +16,22 @@
 #include <QPainter>
 #include <QPersistentModelIndex>
 
+#include <algorithm>
+
 namespace {
 
 const QColor fixed_background(0xC0, 0xC0, 0xC0); // silver
 const QColor grid_line(0x80, 0x80, 0x80);
+const QColor ink(Qt::black);
 constexpr int text_indent = 2;
 
 void draw_cell_text(QPainter& painter, const QRect& cell, const QString& text) {
     painter.drawText(cell.adjusted(text_indent, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop, text);
+}
+
+QColor colour_or(const QVariant& value, const QColor& otherwise) {
+    const QColor colour = value.value<QColor>();
+    return colour.isValid() ? colour : otherwise;
 }
 
 bool beyond_drag_threshold(const QPoint& from, const QPoint& to) {
@@ -40,9 +48,9 @@ void start_text_drag(QWidget* source, const QString& text) {
 
 } // namespace
 
-language_grid_model::language_grid_model(const sprachen* table, QObject* parent)
-    : QAbstractTableModel(parent), table_(table), rows_(grid_row_count(*table)),
-      columns_(grid_column_count(*table)) {}
+language_grid_model::language_grid_model(const Tlanguage_editor_form* form, QObject* parent)
+    : QAbstractTableModel(parent), form_(form), rows_(grid_row_count(*form->my_words)),
+      columns_(grid_column_count(*form->my_words)) {}
 
 int language_grid_model::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : rows_;
@@ -53,28 +61,45 @@ int language_grid_model::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant language_grid_model::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid())
         return {};
-    return grid_cell_name(*table_, index.row(), index.column());
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return form_->cell_name(index.row(), index.column());
+    case Qt::BackgroundRole:
+        return form_->cell_color(index.row(), index.column());
+    case Qt::ForegroundRole:
+        return ink;
+    default:
+        return {};
+    }
 }
 
 QVariant language_grid_model::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole)
+    switch (role) {
+    case Qt::DisplayRole:
+        return orientation == Qt::Horizontal ? form_->column_name(section)
+                                             : form_->row_name(section);
+    case Qt::BackgroundRole:
+        return fixed_background;
+    case Qt::ForegroundRole:
+        return ink;
+    default:
         return {};
-    return orientation == Qt::Horizontal ? grid_column_name(*table_, section)
-                                         : grid_row_name(rows_, section);
+    }
 }
 
 Qt::ItemFlags language_grid_model::flags(const QModelIndex& index) const {
-    if (!index.isValid() || !grid_cell_in_table(*table_, index.row(), index.column()))
+    if (!index.isValid() || !grid_cell_in_table(*form_->my_words, index.row(), index.column()))
         return Qt::ItemIsEnabled;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsDropEnabled;
 }
 
 void language_grid_model::sync() {
     // Rows and columns come and go at the end, so whatever stays keeps its place.
-    const int rows = grid_row_count(*table_);
-    const int columns = grid_column_count(*table_);
+    const int rows = grid_row_count(*form_->my_words);
+    const int columns = grid_column_count(*form_->my_words);
     if (rows > rows_) {
         beginInsertRows({}, rows_, rows - 1);
         rows_ = rows;
@@ -103,15 +128,14 @@ language_grid_delegate::language_grid_delegate(Tlanguage_editor_form* form, QObj
 
 void language_grid_delegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                    const QModelIndex& index) const {
-    const int r = index.row();
-    const int c = index.column();
-    const QColor fill = form_->cell_color(r, c);
-    const QString text = form_->cell_name(r, c);
+    const QColor fill = colour_or(index.data(Qt::BackgroundRole), Qt::white);
+    const QColor text_colour = colour_or(index.data(Qt::ForegroundRole), ink);
+    const QString text = index.data(Qt::DisplayRole).toString();
     painter->save();
     painter->setClipRect(option.rect);
     painter->setFont(option.font);
     painter->fillRect(option.rect, fill);
-    painter->setPen(Qt::black);
+    painter->setPen(text_colour);
     draw_cell_text(*painter, option.rect, text);
     if (option.state & QStyle::State_Selected) {
         painter->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
@@ -129,12 +153,9 @@ QWidget* language_grid_delegate::createEditor(QWidget* parent, const QStyleOptio
     editor->setFrame(false);
     Tlanguage_editor_form* form = form_;
     const QPersistentModelIndex cell(index);
-    connect(editor, &QLineEdit::textEdited, editor, [form, cell](const QString& text) {
-        platform::deliver_reporting_errors([form, cell, text] {
-            if (cell.isValid())
-                form->grid_edit_text(cell.row(), cell.column(), text);
-            return true;
-        });
+    platform::connect_guarded(editor, &QLineEdit::textEdited, editor, [form, cell, editor] {
+        if (cell.isValid())
+            form->grid_edit_text(cell.row(), cell.column(), editor->text());
     });
     return editor;
 }
@@ -152,110 +173,109 @@ void language_grid_delegate::setModelData(QWidget*, QAbstractItemModel*, const Q
     // Nothing left to commit: every change reached the table as it was typed.
 }
 
-language_grid_header::language_grid_header(Qt::Orientation orientation, Tlanguage_editor_form* form,
-                                           QWidget* parent)
-    : QHeaderView(orientation, parent), form_(form) {
+language_grid_header::language_grid_header(Qt::Orientation orientation, QWidget* parent)
+    : QHeaderView(orientation, parent) {
     setSectionsClickable(false);
     setHighlightSections(false);
-    setAcceptDrops(true);
 }
 
 void language_grid_header::paintSection(QPainter* painter, const QRect& rect,
                                         int logicalIndex) const {
-    const QString text = orientation() == Qt::Horizontal ? form_->column_name(logicalIndex)
-                                                         : form_->row_name(logicalIndex);
+    const QAbstractItemModel* cells = model();
+    const auto header = [&](int role) {
+        return cells ? cells->headerData(logicalIndex, orientation(), role) : QVariant();
+    };
     painter->save();
     painter->setClipRect(rect);
-    painter->fillRect(rect, fixed_background);
+    painter->fillRect(rect, colour_or(header(Qt::BackgroundRole), fixed_background));
     painter->setPen(grid_line);
     painter->drawLine(rect.topRight(), rect.bottomRight());
     painter->drawLine(rect.bottomLeft(), rect.bottomRight());
-    painter->setPen(Qt::black);
-    draw_cell_text(*painter, rect, text);
+    painter->setPen(colour_or(header(Qt::ForegroundRole), ink));
+    draw_cell_text(*painter, rect, header(Qt::DisplayRole).toString());
     painter->restore();
 }
 
-std::pair<int, int> language_grid_header::grid_cell_at(const QPoint& position) const {
-    const int section = logicalIndexAt(position);
-    return orientation() == Qt::Horizontal ? std::pair{0, section} : std::pair{section, 0};
+language_grid_dragging::language_grid_dragging(Tlanguage_editor_form* form, QObject* parent)
+    : QObject(parent), form_(form) {}
+
+void language_grid_dragging::watch(QWidget* surface, cell_locator cell_at, bool mouse_passes_on) {
+    surfaces_.append({surface, std::move(cell_at), mouse_passes_on});
+    surface->setAcceptDrops(true);
+    surface->installEventFilter(this);
 }
 
-void language_grid_header::mousePressEvent(QMouseEvent* event) {
-    const auto [r, c] = grid_cell_at(event->position().toPoint());
-    form_->grid_mouse_down(r, c);
-    press_position_ = event->position().toPoint();
-    pressed_ = event->button() == Qt::LeftButton;
-}
-
-void language_grid_header::mouseMoveEvent(QMouseEvent* event) {
-    if (pressed_ && (event->buttons() & Qt::LeftButton) &&
-        beyond_drag_threshold(press_position_, event->position().toPoint())) {
-        pressed_ = false;
-        start_text_drag(this, form_->drag_text);
+bool language_grid_dragging::eventFilter(QObject* watched, QEvent* event) {
+    const auto found = std::find_if(surfaces_.cbegin(), surfaces_.cend(),
+                                    [watched](const surface& s) { return s.widget == watched; });
+    if (found == surfaces_.cend())
+        return QObject::eventFilter(watched, event);
+    const bool keep_mouse = !found->mouse_passes_on;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPoint at = mouse->position().toPoint();
+        const auto [r, c] = found->cell_at(at);
+        form_->grid_mouse_down(r, c);
+        press_position_ = at;
+        pressed_ = mouse->button() == Qt::LeftButton;
+        return keep_mouse;
     }
-}
-
-void language_grid_header::mouseReleaseEvent(QMouseEvent*) {
-    pressed_ = false;
-}
-
-void language_grid_header::dragEnterEvent(QDragEnterEvent* event) {
-    event->acceptProposedAction();
-}
-
-void language_grid_header::dragMoveEvent(QDragMoveEvent* event) {
-    event->acceptProposedAction();
-}
-
-void language_grid_header::dropEvent(QDropEvent* event) {
-    const auto [r, c] = grid_cell_at(event->position().toPoint());
-    form_->grid_drop(r, c);
-    event->acceptProposedAction();
+    case QEvent::MouseMove: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (pressed_ && (mouse->buttons() & Qt::LeftButton) &&
+            beyond_drag_threshold(press_position_, mouse->position().toPoint())) {
+            pressed_ = false;
+            start_text_drag(found->widget, form_->drag_text);
+            return true;
+        }
+        // A press that may still become a drag selects no further cells.
+        return pressed_ || keep_mouse;
+    }
+    case QEvent::MouseButtonRelease:
+        pressed_ = false;
+        return keep_mouse;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+        static_cast<QDragMoveEvent*>(event)->acceptProposedAction();
+        return true;
+    case QEvent::Drop: {
+        auto* dropped = static_cast<QDropEvent*>(event);
+        const auto [r, c] = found->cell_at(dropped->position().toPoint());
+        form_->grid_drop(r, c);
+        dropped->acceptProposedAction();
+        return true;
+    }
+    default:
+        return QObject::eventFilter(watched, event);
+    }
 }
 
 language_grid_view::language_grid_view(Tlanguage_editor_form* form, QWidget* parent)
-    : QTableView(parent), form_(form) {
-    setHorizontalHeader(new language_grid_header(Qt::Horizontal, form, this));
-    setVerticalHeader(new language_grid_header(Qt::Vertical, form, this));
+    : QTableView(parent) {
+    auto* titles = new language_grid_header(Qt::Horizontal, this);
+    auto* numbers = new language_grid_header(Qt::Vertical, this);
+    setHorizontalHeader(titles);
+    setVerticalHeader(numbers);
     setDragDropMode(QAbstractItemView::DropOnly);
     setAcceptDrops(true);
-    viewport()->setAcceptDrops(true);
-}
-
-void language_grid_view::mousePressEvent(QMouseEvent* event) {
-    const QPoint position = event->position().toPoint();
-    form_->grid_mouse_down(rowAt(position.y()), columnAt(position.x()));
-    press_position_ = position;
-    pressed_ = event->button() == Qt::LeftButton;
-    QTableView::mousePressEvent(event);
-}
-
-void language_grid_view::mouseMoveEvent(QMouseEvent* event) {
-    if (pressed_ && (event->buttons() & Qt::LeftButton) &&
-        beyond_drag_threshold(press_position_, event->position().toPoint())) {
-        pressed_ = false;
-        start_text_drag(this, form_->drag_text);
-        return;
-    }
-    if (!pressed_)
-        QTableView::mouseMoveEvent(event);
-}
-
-void language_grid_view::mouseReleaseEvent(QMouseEvent* event) {
-    pressed_ = false;
-    QTableView::mouseReleaseEvent(event);
-}
-
-void language_grid_view::dragEnterEvent(QDragEnterEvent* event) {
-    event->acceptProposedAction();
-}
-
-void language_grid_view::dragMoveEvent(QDragMoveEvent* event) {
-    event->acceptProposedAction();
-}
-
-void language_grid_view::dropEvent(QDropEvent* event) {
-    const QPoint position = event->position().toPoint();
-    form_->grid_drop(rowAt(position.y()), columnAt(position.x()));
-    event->acceptProposedAction();
+    auto* dragging = new language_grid_dragging(form, this);
+    dragging->watch(
+        viewport(),
+        [this](const QPoint& at) {
+            return std::pair{rowAt(at.y()), columnAt(at.x())};
+        },
+        true);
+    dragging->watch(
+        titles->viewport(),
+        [titles](const QPoint& at) {
+            return std::pair{0, titles->logicalIndexAt(at)};
+        },
+        false);
+    dragging->watch(
+        numbers->viewport(),
+        [numbers](const QPoint& at) {
+            return std::pair{numbers->logicalIndexAt(at), 0};
+        },
+        false);
 }

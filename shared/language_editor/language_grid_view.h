@@ -2,25 +2,29 @@
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
+#include <QList>
 #include <QPoint>
 #include <QStyledItemDelegate>
 #include <QTableView>
 
+#include <functional>
 #include <utility>
 
 class Tlanguage_editor_form;
-class sprachen;
 
 // The vocabulary editor's grid on Qt's model/view. Model row r and column c are grid row r
 // and grid column c: row 0 and column 0 are the fixed title row and number column, which
 // the view hides and its headers show, so they stay in place while the cells scroll.
 
-// The table as grid cells. The table changes behind the model's back; sync() then brings
-// the views in line, keeping the selected cell where it still exists.
+// The window's grid cells as a model. It serves what the window's cell operations say (text,
+// fill colour), so the picture and the in-place editor show the same; and it asks the window
+// for its table every time, so a table loaded or replaced behind its back is never stale.
+// sync() brings the views in line with the table's shape, keeping the selected cell where it
+// still exists.
 class language_grid_model : public QAbstractTableModel {
     Q_OBJECT
 public:
-    language_grid_model(const sprachen* table, QObject* parent);
+    language_grid_model(const Tlanguage_editor_form* form, QObject* parent);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -31,13 +35,13 @@ public:
     void sync();
 
 private:
-    const sprachen* table_;
+    const Tlanguage_editor_form* form_;
     int rows_;
     int columns_;
 };
 
-// Paints every cell in its colour, the selected one inverted; its editor writes each change
-// into the table at once.
+// Paints every cell as the model serves it, the selected one inverted; its editor writes each
+// change into the table at once.
 class language_grid_delegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -55,47 +59,51 @@ private:
     Tlanguage_editor_form* form_;
 };
 
-// The fixed title row (horizontal) or number column (vertical): silver cells with the
-// window's texts; a press picks up text for a drag, like a press on a cell.
+// The fixed title row (horizontal) or number column (vertical): silver cells with the texts
+// the model serves for them.
 class language_grid_header : public QHeaderView {
     Q_OBJECT
 public:
-    language_grid_header(Qt::Orientation orientation, Tlanguage_editor_form* form, QWidget* parent);
+    language_grid_header(Qt::Orientation orientation, QWidget* parent);
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
+};
+
+// Mouse presses, drags and drops on the grid's cells and on its fixed row and column, in one
+// place: every press picks up the text under the mouse for the window and may become a drag
+// once the mouse has moved beyond the drag threshold; every drop is accepted and handed to the
+// window with the grid cell under the mouse.
+class language_grid_dragging : public QObject {
+    Q_OBJECT
+public:
+    // Grid row and column under a position on a watched surface.
+    using cell_locator = std::function<std::pair<int, int>(const QPoint&)>;
+
+    language_grid_dragging(Tlanguage_editor_form* form, QObject* parent);
+
+    // Watches `surface`. The grid's own surface keeps its mouse handling (selection);
+    // `mouse_passes_on` false keeps the mouse to the dragging alone (the headers).
+    void watch(QWidget* surface, cell_locator cell_at, bool mouse_passes_on);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Grid row and column of a position on the header.
-    std::pair<int, int> grid_cell_at(const QPoint& position) const;
+    struct surface {
+        QWidget* widget;
+        cell_locator cell_at;
+        bool mouse_passes_on;
+    };
     Tlanguage_editor_form* form_;
+    QList<surface> surfaces_;
     QPoint press_position_;
     bool pressed_ = false;
 };
 
-// The grid: every press picks up the text under the mouse and may become a drag once the
-// mouse has moved beyond the drag threshold; every drop is accepted.
+// The grid with its headers and the dragging on all three surfaces.
 class language_grid_view : public QTableView {
     Q_OBJECT
 public:
     language_grid_view(Tlanguage_editor_form* form, QWidget* parent);
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-
-private:
-    Tlanguage_editor_form* form_;
-    QPoint press_position_;
-    bool pressed_ = false;
 };

@@ -49,12 +49,19 @@ QByteArray to_8bit(const QString& text) {
 }
 
 QString decode_text(const QByteArray& bytes) {
+    // The mark is cut off here; Qt's decoders would cut off a second one as well, so a text
+    // that itself begins with U+FEFF keeps it only when they are told to leave it.
+    const auto decode = [&bytes](QStringDecoder::Encoding encoding,
+                                 qsizetype mark_size) -> QString {
+        return QStringDecoder(encoding,
+                              QStringDecoder::Flag::ConvertInitialBom)(bytes.mid(mark_size));
+    };
     if (bytes.startsWith("\xEF\xBB\xBF"))
-        return QStringDecoder(QStringDecoder::Utf8)(bytes.mid(3));
+        return decode(QStringDecoder::Utf8, 3);
     if (bytes.startsWith("\xFF\xFE"))
-        return QStringDecoder(QStringDecoder::Utf16LE)(bytes.mid(2));
+        return decode(QStringDecoder::Utf16LE, 2);
     if (bytes.startsWith("\xFE\xFF"))
-        return QStringDecoder(QStringDecoder::Utf16BE)(bytes.mid(2));
+        return decode(QStringDecoder::Utf16BE, 2);
     return from_8bit(bytes);
 }
 

@@ -2,6 +2,8 @@
 
 #include "shared/basics/little_endian.h"
 #include "shared/basics/string_records.h"
+#include "shared/basics/text_fields.h"
+#include "shared/platform/paths.h"
 #include "test_data_path.h"
 #include "tests/support/scratch_fixture.h"
 
@@ -11,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -177,6 +181,79 @@ TEST_F(sprachen_table, sort_ignores_case_and_keeps_titles_and_equal_keys) {
     EXPECT_EQ(two_rows.meine_liste, (vokabel_liste{{"zz", "title"}, {"b", "1"}}));
 }
 
+// The order the table was sorted in before: neighbours exchanged until no pair is out of order.
+vokabel_liste exchange_sorted(vokabel_liste rows) {
+    bool exchanged = true;
+    while (exchanged && rows.size() > 2) {
+        exchanged = false;
+        for (std::size_t i = 2; i < rows.size(); ++i) {
+            if (ascii_upper(rows[i].front()) < ascii_upper(rows[i - 1].front())) {
+                std::swap(rows[i], rows[i - 1]);
+                exchanged = true;
+            }
+        }
+    }
+    return rows;
+}
+
+// `count` rows below a title row, keys drawn from a few letters so that many are equal; the
+// second column numbers the rows in their original order.
+vokabel_liste random_rows(std::size_t count, unsigned seed) {
+    std::mt19937 generator(seed);
+    const QString letters = QStringLiteral("aAbB_z\u00e4");
+    std::uniform_int_distribution<qsizetype> letter(0, letters.size() - 1);
+    std::uniform_int_distribution<int> length(0, 2);
+    vokabel_liste rows{{"Nickname", "Order"}};
+    for (std::size_t i = 0; i < count; ++i) {
+        QString key;
+        for (int n = length(generator); n > 0; --n)
+            key += letters[letter(generator)];
+        rows.push_back({key, QString::number(i)});
+    }
+    return rows;
+}
+
+TEST_F(sprachen_table, sort_gives_the_order_of_exchanging_neighbours) {
+    struct sort_case {
+        const char* name;
+        vokabel_liste rows;
+    };
+    const std::vector<sort_case> cases = {
+        {"reversed", {{"N", "E"}, {"c", "1"}, {"b", "2"}, {"a", "3"}}},
+        {"all equal but case", {{"N", "E"}, {"x", "1"}, {"X", "2"}, {"x", "3"}, {"X", "4"}}},
+        {"empty keys first", {{"N", "E"}, {"b", "1"}, {"", "2"}, {"a", "3"}, {"", "4"}}},
+        {"prefixes", {{"N", "E"}, {"abc", "1"}, {"ab", "2"}, {"AB", "3"}, {"a", "4"}}},
+        {"only ascii letters fold",
+         {{"N", "E"}, {"\u00e4", "1"}, {"\u00c4", "2"}, {"z", "3"}, {"Z", "4"}}},
+        {"digits and marks", {{"N", "E"}, {"_1", "1"}, {"10", "2"}, {"9", "3"}, {"[", "4"}}},
+        {"three rows", {{"N", "E"}, {"b", "1"}, {"a", "2"}}},
+        {"random", random_rows(300, 7)},
+    };
+    for (const sort_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sprachen table = table_of(c.rows);
+        table.sort();
+        expect_consistent(table);
+        EXPECT_EQ(table.meine_liste, exchange_sorted(c.rows));
+    }
+}
+
+TEST_F(sprachen_table, sort_of_ten_thousand_rows_keeps_equal_keys_in_their_order) {
+    sprachen table = table_of(random_rows(10000, 11));
+    table.sort();
+    expect_consistent(table);
+    EXPECT_EQ(table.meine_liste.front(), (vokabel{"Nickname", "Order"}));
+    for (std::size_t i = 2; i < table.meine_liste.size(); ++i) {
+        const vokabel& above = table.meine_liste[i - 1];
+        const vokabel& row = table.meine_liste[i];
+        const int order = QString::compare(ascii_upper(above[0]), ascii_upper(row[0]));
+        ASSERT_LE(order, 0) << "row " << i;
+        if (order == 0) {
+            ASSERT_LT(above[1].toInt(), row[1].toInt()) << "row " << i;
+        }
+    }
+}
+
 TEST_F(sprachen_table, growing_the_table) {
     sprachen table;
     table.anzahl_vokabeln_plus();
@@ -300,6 +377,8 @@ TEST_F(sprachen_table, export_writes_utf16_with_bom_and_crlf) {
 }
 
 TEST_F(sprachen_table, export_and_import_round_trip) {
+    // Built from the character: Qt's UTF-8 conversion of a literal would drop it.
+    const QString zero_width_no_break(QChar(0xFEFF));
     struct round_trip_case {
         const char* name;
         vokabel_liste rows;
@@ -315,6 +394,9 @@ TEST_F(sprachen_table, export_and_import_round_trip) {
         {"a tab in a title adds a column",
          {{"Nickname", "Eng\tlish"}, {"a", "b"}},
          {{"Nickname", "Eng", "lish"}, {"a", "b", ""}}},
+        {"a word that begins with U+FEFF keeps it",
+         {{zero_width_no_break + "Nickname", "English"}, {zero_width_no_break, "\u00e4b"}},
+         {{zero_width_no_break + "Nickname", "English"}, {zero_width_no_break, "\u00e4b"}}},
         {"a line break splits the row",
          {{"Nickname", "English"}, {"a", "b\nc"}},
          {{"Nickname", "English"}, {"a", "b"}, {"c", ""}}},
@@ -357,6 +439,53 @@ TEST_F(sprachen_table, append_checks_the_number_of_languages) {
     expect_consistent(table);
     EXPECT_EQ(table.meine_liste,
               (vokabel_liste{{"Nickname", "English"}, {"a", "b"}, {"c", "d"}, {"e", ""}}));
+}
+
+TEST_F(sprachen_table, text_files_beyond_any_real_word_list_are_refused_before_reading_them_in) {
+    // 16,384 tabs and 16,384 line feeds: 32 KB that would make 16,384 rows of 16,385 cells.
+    const QString huge = write_file("huge.txt", QByteArray(16384, '\t') + QByteArray(16384, '\n'));
+    const QString expected =
+        QStringLiteral("Error: Text file too large for a word list (16384 rows of 16385 "
+                       "languages, more than 4194304 cells): ") +
+        platform::native_path(huge);
+
+    sprachen imported = table_of({{"Nickname", "English"}, {"a", "b"}});
+    const vokabel_liste before = imported.meine_liste;
+    imported.import_from_textfile(huge);
+    EXPECT_EQ(ui().messages, QStringList{expected});
+    EXPECT_EQ(imported.meine_liste, before);
+    EXPECT_EQ(imported.anzahl_sprachen, 2);
+    EXPECT_EQ(imported.anzahl_vokabeln, 2);
+
+    // Appending to a table as wide as the file's first line: the whole table would be too big.
+    ui().messages.clear();
+    sprachen appended = table_of({vokabel(16385)});
+    appended.append_from_textfile(huge);
+    EXPECT_EQ(ui().messages,
+              QStringList{QStringLiteral("Error: Text file too large for a word list (16385 rows "
+                                         "of 16385 languages, more than 4194304 cells): ") +
+                          platform::native_path(huge)});
+    EXPECT_EQ(appended.anzahl_vokabeln, 1);
+    expect_consistent(appended);
+}
+
+TEST_F(sprachen_table, a_wide_first_line_is_split_once_into_its_columns) {
+    // One line of 65,536 tabs: a row of 65,537 cells, the last one holding the word.
+    const QString wide = write_file("wide.txt", QByteArray(65536, '\t') + "last\r\nkey\tvalue\r\n");
+    sprachen table;
+    table.import_from_textfile(wide);
+    expect_consistent(table);
+    EXPECT_TRUE(ui().messages.isEmpty());
+    EXPECT_EQ(table.anzahl_sprachen, 65537);
+    EXPECT_EQ(table.anzahl_vokabeln, 2);
+    EXPECT_EQ(table.wort(0, 65536), "last");
+    EXPECT_EQ(table.wort(1, 1), "value");
+    EXPECT_EQ(table.wort(1, 2), "");
+
+    table.append_from_textfile(wide);
+    expect_consistent(table);
+    EXPECT_EQ(table.anzahl_vokabeln, 4);
+    EXPECT_EQ(table.wort(2, 65536), "last");
 }
 
 TEST_F(sprachen_table, empty_or_missing_text_files_leave_the_table) {

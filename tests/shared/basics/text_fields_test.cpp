@@ -70,6 +70,43 @@ TEST(text_fields, delimited_field_serves_any_separator) {
     EXPECT_EQ(char_count(QStringLiteral("product___2018_07"), u'_'), 4);
 }
 
+TEST(text_fields, splitting_once_gives_every_field_the_single_field_routine_gives) {
+    struct split_case {
+        const char16_t* text;
+        char16_t separator;
+    };
+    const std::vector<split_case> cases = {
+        {u"a\tb\t\tc", u'\t'},
+        {u"", u'\t'},
+        {u"\t", u'\t'},
+        {u"  a \t b\x01\t\r\n", u'\t'},
+        {u"no separator", u'\t'},
+        {u"a;b;", u';'},
+        {u";;;", u';'},
+        {u"a\tb;c", u';'},
+        {u"C:\\data\\in\\", u'\\'},
+        {u"\\\\server\\share", u'\\'},
+        {u"x; \u00a0y\u00a0 ", u';'},
+    };
+    for (const split_case& c : cases) {
+        const QString text = QString::fromUtf16(c.text);
+        SCOPED_TRACE(text.toStdString());
+        const QStringList fields = delimited_fields(text, c.separator);
+        ASSERT_EQ(fields.size(), char_count(text, c.separator) + 1);
+        for (int n = 1; n <= fields.size(); ++n)
+            EXPECT_EQ(fields[n - 1], delimited_field(text, c.separator, n)) << "field " << n;
+    }
+    EXPECT_EQ(tab_fields(QStringLiteral(" a\tb \t")),
+              (QStringList{QStringLiteral("a"), QStringLiteral("b"), QString()}));
+}
+
+TEST(text_fields, a_line_of_65536_tabs_splits_into_empty_fields) {
+    const QStringList fields = tab_fields(QString(65536, u'\t') + QStringLiteral("last"));
+    ASSERT_EQ(fields.size(), 65537);
+    EXPECT_TRUE(fields[65535].isEmpty());
+    EXPECT_EQ(fields.back(), QStringLiteral("last"));
+}
+
 TEST(text_fields, counts_are_the_number_of_separators) {
     struct count_case {
         int (*count)(const QString&);

@@ -265,6 +265,110 @@ TEST_F(language_editor, mouse_presses_and_drops_on_the_grid_reach_the_table) {
     EXPECT_EQ(w.my_words->meine_liste, before.meine_liste);
 }
 
+TEST_F(language_editor, the_number_column_picks_up_the_key_and_takes_no_drop) {
+    Tlanguage_editor_form& w = start_shown();
+    QHeaderView* numbers = w.grid1->verticalHeader();
+    const auto number_cell = [numbers](int r) {
+        return QPoint(5, numbers->sectionViewportPosition(r) + numbers->sectionSize(r) / 2);
+    };
+    press(numbers->viewport(), number_cell(3));
+    EXPECT_EQ(w.drag_text, "cat");
+    EXPECT_EQ(w.word_index, 0); // a press on the number column selects nothing
+    const sprachen before = *w.my_words;
+    drop(numbers->viewport(), number_cell(2));
+    EXPECT_EQ(w.my_words->meine_liste, before.meine_liste);
+    drop(w.grid1->viewport(), centre_of(2, 4));
+    EXPECT_EQ(w.my_words->wort(1, 3), "cat");
+}
+
+TEST_F(language_editor, a_replaced_table_is_the_one_the_grid_shows_and_edits) {
+    Tlanguage_editor_form& w = start_shown();
+    w.grid1->setCurrentIndex(cell(4, 4));
+    // Smaller than the table before, so the grid still has rows and columns it no longer has.
+    w.my_words = std::make_unique<sprachen>(
+        table_of({{"Nickname", "English"}, {"sun", "Sun"}, {"moon", "Moon"}}));
+    const QAbstractItemModel* model = w.grid1->model();
+    EXPECT_EQ(model->data(cell(3, 2)).toString(), "Moon");
+    EXPECT_EQ(model->data(cell(4, 4)).toString(), "");
+    EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "English");
+    EXPECT_EQ(model->headerData(3, Qt::Horizontal).toString(), "");
+    EXPECT_EQ(model->flags(cell(4, 4)) & Qt::ItemIsEditable, Qt::NoItemFlags);
+    const QImage stale_shape = w.grab().toImage(); // every cell painted from the new table
+    EXPECT_FALSE(stale_shape.isNull());
+
+    w.grid1->setCurrentIndex(cell(2, 2));
+    EXPECT_EQ(model->rowCount(), 4);
+    EXPECT_EQ(model->columnCount(), 3);
+    EXPECT_EQ(w.word_index, 1);
+    EXPECT_EQ(w.Memo2->toPlainText(), "Sun");
+
+    w.grid1->edit(cell(2, 2));
+    auto* editor = w.grid1->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), "Sun");
+    editor->end(false);
+    QTest::keyClicks(editor, "ny");
+    EXPECT_EQ(w.my_words->wort(1, 1), "Sunny");
+    QTest::keyClick(editor, Qt::Key_Escape);
+
+    press(w.grid1->viewport(), centre_of(3, 1));
+    drop(w.grid1->viewport(), centre_of(2, 2));
+    EXPECT_EQ(w.my_words->wort(1, 1), "moon");
+    EXPECT_EQ(model->data(cell(2, 2)).toString(), "moon");
+
+    // A file loaded over a replaced table shows in the grid as well.
+    const QString file = path("animals.bin");
+    ASSERT_TRUE(table_of(animals).save_to_file(file));
+    w.my_words = std::make_unique<sprachen>();
+    w.load_file(file);
+    EXPECT_EQ(model->rowCount(), 5);
+    EXPECT_EQ(model->data(cell(3, 4)).toString(), "chat");
+}
+
+// A window that shows its table its own way, through the cell operations alone.
+class shouting_editor : public Tlanguage_editor_form {
+public:
+    QString column_name(int i) const override {
+        return Tlanguage_editor_form::column_name(i).toUpper();
+    }
+    QString row_name(int i) const override {
+        return QStringLiteral("#") + Tlanguage_editor_form::row_name(i).trimmed();
+    }
+    QString cell_name(int r, int c) const override {
+        return Tlanguage_editor_form::cell_name(r, c).toUpper();
+    }
+    QColor cell_color(int r, int c) const override {
+        return r == 2 ? QColor(0x33, 0x66, 0x99) : Tlanguage_editor_form::cell_color(r, c);
+    }
+};
+
+TEST_F(language_editor, overridden_cell_operations_change_picture_and_editor_text_alike) {
+    shouting_editor w;
+    w.save_question = false;
+    *w.my_words = table_of(animals);
+    w.refresh_display();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const QAbstractItemModel* model = w.grid1->model();
+    const QModelIndex hund = model->index(2, 3);
+    EXPECT_EQ(model->data(hund).toString(), "HUND");
+    EXPECT_EQ(model->data(hund, Qt::EditRole).toString(), "HUND");
+    EXPECT_EQ(model->data(hund, Qt::BackgroundRole).value<QColor>(), QColor(0x33, 0x66, 0x99));
+    EXPECT_EQ(model->headerData(3, Qt::Horizontal).toString(), "DEUTSCH");
+    EXPECT_EQ(model->headerData(2, Qt::Vertical).toString(), "#1");
+
+    w.grid1->setCurrentIndex(model->index(3, 3));
+    QApplication::processEvents();
+    const QImage picture = w.grid1->viewport()->grab().toImage();
+    const QRect rect = w.grid1->visualRect(hund);
+    EXPECT_EQ(picture.pixelColor(rect.right() - 3, rect.center().y()).rgb() & 0xFFFFFF, 0x336699u);
+
+    w.grid1->edit(hund);
+    auto* editor = w.grid1->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), "HUND");
+}
+
 TEST_F(language_editor, in_place_editing_writes_every_keystroke_into_the_table) {
     Tlanguage_editor_form& w = start_shown();
     w.grid1->setCurrentIndex(cell(3, 3));

@@ -27,6 +27,22 @@ TEST(code_page, decode_honours_byte_order_marks) {
         {"utf-8 mark", QByteArray("\xEF\xBB\xBF\xC3\xA4x"), QStringLiteral("äx")},
         {"utf-16 le mark", QByteArray("\xFF\xFE\xE4\x00x\x00", 6), QStringLiteral("äx")},
         {"utf-16 be mark", QByteArray("\xFE\xFF\x00\xE4\x00x", 6), QStringLiteral("äx")},
+        // Exactly one mark goes: a text that begins with U+FEFF keeps it.
+        {"utf-8 mark twice",
+         QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF"
+                    "a"),
+         QString(QChar(0xFEFF)) + u'a'},
+        {"utf-16 le mark twice",
+         QByteArray("\xFF\xFE\xFF\xFE"
+                    "a\x00",
+                    6),
+         QString(QChar(0xFEFF)) + u'a'},
+        {"utf-16 be mark twice",
+         QByteArray("\xFE\xFF\xFE\xFF\x00"
+                    "a",
+                    6),
+         QString(QChar(0xFEFF)) + u'a'},
+        {"utf-8 mark alone", QByteArray("\xEF\xBB\xBF"), QString()},
         {"no mark is windows-1252", QByteArray("\xC3\xA4\x80"), QStringLiteral("Ã¤€")},
         {"empty", QByteArray(), QString()},
     };
