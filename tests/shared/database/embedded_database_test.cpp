@@ -248,6 +248,7 @@ TEST_F(embedded_database, closes_only_when_the_connection_is_gone) {
     struct error_case {
         const char* title;
         QSqlError error;
+        bool client_gone; // the client connection no longer runs any statement
         bool closes;
     };
     const error_case cases[] = {
@@ -255,33 +256,47 @@ TEST_F(embedded_database, closes_only_when_the_connection_is_gone) {
          QSqlError(QStringLiteral("QODBC: Unable to execute statement"),
                    QStringLiteral("[SQLite]no such table: Spektra (1)"), QSqlError::StatementError,
                    QStringLiteral("1")),
-         false},
+         false, false},
         {"server error number that looks like a SQLSTATE",
          QSqlError(QStringLiteral("QODBC: Unable to execute statement"),
                    QStringLiteral("Invalid object name 'Spektra, 08001x'., 42S02"),
                    QSqlError::StatementError, QStringLiteral("208")),
-         false},
+         false, false},
         {"SQLSTATE 08S01 in the text",
          QSqlError(QStringLiteral("QODBC: Unable to execute statement"),
                    QStringLiteral("Communication link failure, 01000;08S01"),
                    QSqlError::StatementError, QStringLiteral("0")),
-         true},
+         false, true},
         {"TDS client: read from the server failed",
          QSqlError(QStringLiteral("QODBC: Unable to fetch next"),
                    QStringLiteral("[FreeTDS][SQL Server]Read from the server failed"),
                    QSqlError::StatementError, QStringLiteral("20004")),
-         true},
-        {"connection error",
+         false, true},
+        // Qt's drivers report every failed fetch as a connection error.
+        {"fetch error of a connection that still answers",
+         QSqlError(QStringLiteral("Unable to fetch row"), QStringLiteral("integer overflow"),
+                   QSqlError::ConnectionError, QStringLiteral("1")),
+         false, false},
+        {"connection error of a connection that no longer answers",
          QSqlError(QStringLiteral("lost"), QStringLiteral("server went away"),
                    QSqlError::ConnectionError),
-         true},
+         true, true},
     };
+    database::sql_dataset query(connection);
+    query.set_text(QStringLiteral("select * from Spectra"));
     for (const error_case& c : cases) {
         SCOPED_TRACE(c.title);
         if (!connection.connected())
             connection.open(file);
+        query.open();
+        if (c.client_gone)
+            connection.handle().close();
         connection.note_error(c.error);
-        EXPECT_EQ(connection.connected(), !c.closes);
+        // Closing the connection closes its record sets.
+        EXPECT_EQ(query.active(), !c.closes);
+        if (!c.client_gone) {
+            EXPECT_EQ(connection.connected(), !c.closes);
+        }
     }
 }
 
