@@ -388,7 +388,11 @@ QString with_limits(const QString& sql) {
         }
         if (last == clause_end)
             continue; // nothing follows "top N": no statement to limit
-        edits.push_back({tokens.at(before_top).end, tokens.at(clause_end).end, QString()});
+        // "top(5)Id" must not leave "selectId" behind.
+        const bool blank_follows =
+            clause_end + 1 < tokens.size() && tokens.at(clause_end + 1).kind == token_kind::blank;
+        edits.push_back({tokens.at(before_top).end, tokens.at(clause_end).end,
+                         blank_follows ? QString() : QStringLiteral(" ")});
         edits.push_back({tokens.at(last).end, tokens.at(last).end,
                          QStringLiteral(" limit ") + tokens.text(count).toString()});
     }
