@@ -227,10 +227,10 @@ TEST(target_for, reads_a_huge_string_in_one_pass) {
     while (pairs.size() < size)
         pairs += QStringLiteral("Key=value;");
     const QString unclosed = QStringLiteral("Provider=SQLOLEDB;Password={") + QString(size, u'x');
-    for (const QString& text : {stray_words, pairs, unclosed, QString(size, u'=')}) {
+    for (const QString& text : {stray_words, pairs, unclosed, QString(size, u'=')})
         EXPECT_THROW(database::target_for(text, QStringLiteral("FreeTDS")), std::runtime_error);
-        EXPECT_EQ(database::masked_passwords(text, text).size() > 0, true);
-    }
+    EXPECT_EQ(database::masked_passwords(unclosed, unclosed),
+              QStringLiteral("Provider=SQLOLEDB;Password=****"));
     const QString ado = QStringLiteral("Provider=SQLOLEDB;Data Source=srv;") + pairs;
     EXPECT_TRUE(database::target_for(ado, QStringLiteral("FreeTDS")).sql_server);
     const QString dsn = QStringLiteral("DSN=q;") + pairs;
