@@ -1,5 +1,7 @@
 #include "shared/database/connection_strings.h"
 
+#include "shared/database/odbc_data_sources.h"
+
 #ifdef Q_OS_WIN
 #include <QSettings>
 #endif
@@ -252,7 +254,10 @@ connection_target target_for(const QString& connection_string, const QString& od
 }
 
 bool uses_freetds(const QString& odbc_connection_string) {
-    const QString driver = value_of(parse_pairs(odbc_connection_string), {"Driver"});
+    const pair_list pairs = parse_pairs(odbc_connection_string);
+    QString driver = value_of(pairs, {"Driver"});
+    if (driver.isNull())
+        driver = data_source_driver(value_of(pairs, {"DSN"}));
     return driver.contains(QLatin1String("freetds"), Qt::CaseInsensitive) ||
            driver.contains(QLatin1String("tdsodbc"), Qt::CaseInsensitive);
 }
@@ -260,6 +265,10 @@ bool uses_freetds(const QString& odbc_connection_string) {
 QString with_tds_version(const QString& odbc_connection_string) {
     const pair_list pairs = parse_pairs(odbc_connection_string);
     if (!uses_freetds(odbc_connection_string) || has_key(pairs, "TDS_Version"))
+        return odbc_connection_string;
+    // A data source without a driver in the string may give the version itself.
+    if (value_of(pairs, {"Driver"}).isNull() &&
+        !data_source_value(value_of(pairs, {"DSN"}), QStringLiteral("TDS_Version")).isEmpty())
         return odbc_connection_string;
     // Without a version the TDS library probes one after the other, and a server that
     // accepts and stays silent holds the probing far beyond the login timeout.

@@ -34,10 +34,12 @@ connection_target target_for(const QString& connection_string, const QString& od
 // Security=SSPI Trusted_Connection=yes. Values are braced where ODBC needs it.
 QString ado_to_odbc(const QString& ado_connection_string, const QString& odbc_driver);
 
-// Whether the ODBC string names the TDS library's driver.
+// Whether the ODBC string names the TDS library's driver, itself or through the definition
+// of the data source it names.
 bool uses_freetds(const QString& odbc_connection_string);
-// The ODBC string with "TDS_Version=7.4" added when it names the TDS library's driver
-// without a version, so the login timeout bounds the connection attempt.
+// The ODBC string with "TDS_Version=7.4" added when it uses the TDS library's driver and
+// neither the string nor its data source gives a version, so the login timeout bounds the
+// connection attempt.
 QString with_tds_version(const QString& odbc_connection_string);
 
 // "host\instance" of an ODBC string for the TDS library that gives no port: the port is

@@ -1,4 +1,5 @@
 // The production path: Qt's ODBC driver through the ODBC driver manager.
+#include "shared/database/connection_strings.h"
 #include "shared/database/instance_port.h"
 #include "shared/database/sql_connection.h"
 #include "shared/database/sql_dataset.h"
@@ -106,6 +107,9 @@ TEST_F(odbc_connection, reads_the_record_query_through_the_sqlite_odbc_driver) {
 // Environment variables set for one test and restored afterwards.
 class environment_override {
 public:
+    // The user's data sources of the driver manager. The machine's driver definitions stay:
+    // the driver manager keeps the first folder it found them in for the whole process.
+    void define_data_sources(const QString& odbc_ini) { set("ODBCINI", odbc_ini.toUtf8()); }
     void set(const char* name, const QByteArray& value) {
         saved_.push_back({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
         qputenv(name, value);
@@ -139,14 +143,11 @@ TEST_F(odbc_connection, opens_a_data_source_named_in_the_connection_string) {
         ASSERT_TRUE(query.exec(QStringLiteral("insert into Spectra values (1200), (1201)")));
     }
     QSqlDatabase::removeDatabase(QStringLiteral("dsn_setup"));
-    // The data source and its driver, defined for this test only.
-    write_file(QStringLiteral("odbc/odbcinst.ini"),
-               "[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=libsqlite3odbc.so\n");
-    write_file(QStringLiteral("odbc/odbc.ini"),
-               "[lumotrax_q]\nDriver=SQLite3\nDatabase=" + file.toUtf8() + "\n");
+    // The data source, defined for this test only, over the driver the machine registers.
     environment_override environment;
-    environment.set("ODBCSYSINI", path(QStringLiteral("odbc")).toUtf8());
-    environment.set("ODBCINI", path(QStringLiteral("odbc/odbc.ini")).toUtf8());
+    environment.define_data_sources(
+        write_file(QStringLiteral("odbc/odbc.ini"),
+                   "[lumotrax_q]\nDriver=SQLite3\nDatabase=" + file.toUtf8() + "\n"));
 
     for (const char* text : {"DSN=lumotrax_q;UID=scanner;PWD=secret", "dsn = lumotrax_q",
                              "UID=scanner;DSN=lumotrax_q;PWD={se;cret}"}) {
@@ -410,6 +411,36 @@ TEST_F(odbc_connection, every_tds_attempt_ends_within_the_login_timeout) {
         EXPECT_LT(elapsed, attempt_limit_ms) << error;
         EXPECT_FALSE(connection.connected());
     }
+}
+
+TEST_F(odbc_connection, a_tds_data_source_without_version_ends_within_the_login_timeout) {
+    misbehaving_server server(misbehaving_server::behaviour::silent);
+    ASSERT_NE(server.port, 0);
+    const QByteArray port = QByteArray::number(server.port);
+    environment_override environment;
+    environment.define_data_sources(
+        write_file(QStringLiteral("odbc/odbc.ini"),
+                   "[inline_sql]\nDriver=FreeTDS\nServer=127.0.0.1\nPort=" + port +
+                       "\n"
+                       "[inline_sql_72]\nDriver=FreeTDS\nServer=127.0.0.1\nPort=" +
+                       port + "\nTDS_Version=7.2\n"));
+
+    // The data source's own version is kept; only a missing one is given.
+    EXPECT_EQ(database::with_tds_version(QStringLiteral("DSN=inline_sql_72;UID=u")),
+              QStringLiteral("DSN=inline_sql_72;UID=u"));
+    EXPECT_EQ(database::with_tds_version(QStringLiteral("DSN=inline_sql;UID=u")),
+              QStringLiteral("DSN=inline_sql;UID=u;TDS_Version=7.4"));
+
+    database::sql_connection connection;
+    QElapsedTimer timer;
+    timer.start();
+    const std::string error =
+        open_error(connection, QStringLiteral("DSN=inline_sql;UID=scanner;PWD=secret"));
+    const qint64 elapsed = timer.elapsed();
+    if (driver_missing(error))
+        GTEST_SKIP() << "the FreeTDS ODBC driver cannot be loaded: " << error;
+    EXPECT_NE(error.find("Timeout"), std::string::npos) << error;
+    EXPECT_LT(elapsed, attempt_limit_ms) << error;
 }
 
 TEST_F(odbc_connection, a_named_instance_without_browser_ends_within_the_login_timeout) {
