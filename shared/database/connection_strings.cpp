@@ -278,13 +278,25 @@ QString with_tds_version(const QString& odbc_connection_string) {
     return text + QStringLiteral("TDS_Version=7.4");
 }
 
+namespace {
+
+// The value of `key` in the string, or else in the definition of the data source it names.
+QString setting(const pair_list& pairs, const char* key) {
+    const QString value = value_of(pairs, {key});
+    if (!value.isNull() || !value_of(pairs, {"Driver"}).isNull())
+        return value;
+    return data_source_value(value_of(pairs, {"DSN"}), QLatin1String(key));
+}
+
+} // namespace
+
 std::optional<instance_address> unresolved_instance(const QString& odbc_connection_string) {
     if (!uses_freetds(odbc_connection_string))
         return std::nullopt;
     const pair_list pairs = parse_pairs(odbc_connection_string);
-    if (has_key(pairs, "Port"))
+    if (!setting(pairs, "Port").isEmpty())
         return std::nullopt;
-    const QString server = value_of(pairs, {"Server"}).trimmed();
+    const QString server = setting(pairs, "Server").trimmed();
     const qsizetype slash = server.indexOf(u'\\');
     if (slash <= 0 || slash + 1 >= server.size())
         return std::nullopt;
@@ -292,18 +304,23 @@ std::optional<instance_address> unresolved_instance(const QString& odbc_connecti
 }
 
 QString with_instance_port(const QString& odbc_connection_string, int port) {
+    const pair_list pairs = parse_pairs(odbc_connection_string);
+    QString host = setting(pairs, "Server").trimmed();
+    host = odbc_value(host.left(host.indexOf(u'\\')));
+    const QString address = QStringLiteral("Server=%1;Port=%2").arg(host).arg(port);
     QStringList parts;
-    QString host;
-    for (const pair_part& part : parse_pairs(odbc_connection_string)) {
-        if (host.isNull() && part.key.compare(u"Server", Qt::CaseInsensitive) == 0) {
-            host = part.value.trimmed();
-            host = host.left(host.indexOf(u'\\'));
-            parts << QStringLiteral("Server=") + odbc_value(host)
-                  << QStringLiteral("Port=%1").arg(port);
+    bool placed = false;
+    for (const pair_part& part : pairs) {
+        if (!placed && part.key.compare(u"Server", Qt::CaseInsensitive) == 0) {
+            parts << address;
+            placed = true;
         } else {
             parts << odbc_connection_string.mid(part.begin, part.end - part.begin);
         }
     }
+    // A data source's own server is overridden by the string.
+    if (!placed)
+        parts << address;
     return parts.join(u';');
 }
 

@@ -42,8 +42,9 @@ bool uses_freetds(const QString& odbc_connection_string);
 // connection attempt.
 QString with_tds_version(const QString& odbc_connection_string);
 
-// "host\instance" of an ODBC string for the TDS library that gives no port: the port is
-// asked from the server's browser service before connecting.
+// "host\instance" of an ODBC string for the TDS library (or of the data source it names)
+// that gives no port: the port is asked from the server's browser service before
+// connecting.
 struct instance_address {
     QString host;
     QString instance;

@@ -450,9 +450,14 @@ TEST_F(odbc_connection, a_named_instance_without_browser_ends_within_the_login_t
         if (probe.port == 0)
             GTEST_SKIP() << "a browser service runs on this machine";
     }
+    environment_override environment;
+    environment.define_data_sources(
+        write_file(QStringLiteral("odbc/odbc.ini"),
+                   "[inline_sql_named]\nDriver=FreeTDS\nServer=127.0.0.1\\INLINE\n"));
     for (const char* text :
          {"Driver={FreeTDS};Server=127.0.0.1\\INLINE;UID=scanner;PWD=secret",
-          "Provider=SQLOLEDB.1;User ID=scanner;Password=secret;Data Source=127.0.0.1\\INLINE"}) {
+          "Provider=SQLOLEDB.1;User ID=scanner;Password=secret;Data Source=127.0.0.1\\INLINE",
+          "DSN=inline_sql_named;UID=scanner;PWD=secret"}) {
         SCOPED_TRACE(text);
         database::sql_connection connection;
         QElapsedTimer timer;
