@@ -1,8 +1,11 @@
 #include "shared/database/connection_strings.h"
 
+#include "shared/database/odbc_data_sources.h"
+
 #ifdef Q_OS_WIN
 #include <QSettings>
 #endif
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <stdexcept>
@@ -13,29 +16,36 @@ namespace database {
 
 namespace {
 
-using pair_list = std::vector<std::pair<QString, QString>>;
+// One key=value part with the span of its text, so a part can be passed on as written.
+struct pair_part {
+    QString key;
+    QString value;
+    qsizetype begin = 0;
+    qsizetype end = 0; // behind the part, before its ';'
+};
+using pair_list = std::vector<pair_part>;
 
 // key=value;... as both ADO and ODBC write it: keys trimmed and compared without case,
 // values optionally in quotes (ADO, doubled quote inside) or braces (ODBC, doubled '}').
+// One pass over the text: connection strings come from settings files of any size.
 pair_list parse_pairs(const QString& text) {
     pair_list pairs;
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n) {
-        const qsizetype eq = text.indexOf(u'=', i);
-        const qsizetype semi = text.indexOf(u';', i);
-        if (eq < 0 || (semi >= 0 && semi < eq)) {
+        const qsizetype begin = i;
+        while (i < n && text[i] != u'=' && text[i] != u';')
+            ++i;
+        if (i >= n || text[i] == u';') {
             // A part without '=': a stray word or an empty part between two ';'.
-            const QString part = text.mid(i, semi < 0 ? n - i : semi - i).trimmed();
+            const QString part = text.mid(begin, i - begin).trimmed();
             if (!part.isEmpty())
-                pairs.emplace_back(part, QString());
-            if (semi < 0)
-                break;
-            i = semi + 1;
+                pairs.push_back({part, QString(), begin, i});
+            ++i;
             continue;
         }
-        const QString key = text.mid(i, eq - i).trimmed();
-        i = eq + 1;
+        const QString key = text.mid(begin, i - begin).trimmed();
+        ++i;
         while (i < n && text[i].isSpace())
             ++i;
         QString value;
@@ -62,15 +72,17 @@ pair_list parse_pairs(const QString& text) {
                         "The connection string has an unclosed %1 in the value of \"%2\".")
                         .arg(close, key)
                         .toStdString());
-            const qsizetype next = text.indexOf(u';', i);
-            i = next < 0 ? n : next + 1;
+            while (i < n && text[i] != u';')
+                ++i;
         } else {
-            const qsizetype next = text.indexOf(u';', i);
-            value = text.mid(i, (next < 0 ? n : next) - i).trimmed();
-            i = next < 0 ? n : next + 1;
+            const qsizetype value_begin = i;
+            while (i < n && text[i] != u';')
+                ++i;
+            value = text.mid(value_begin, i - value_begin).trimmed();
         }
         if (!key.isEmpty())
-            pairs.emplace_back(key, value);
+            pairs.push_back({key, value, begin, i});
+        ++i;
     }
     return pairs;
 }
@@ -78,9 +90,9 @@ pair_list parse_pairs(const QString& text) {
 // The value of the first of `keys` present (keys without case); null when none is.
 QString value_of(const pair_list& pairs, std::initializer_list<const char*> keys) {
     for (const char* key : keys)
-        for (const auto& [k, v] : pairs)
-            if (k.compare(QLatin1String(key), Qt::CaseInsensitive) == 0)
-                return v.isNull() ? QStringLiteral("") : v;
+        for (const pair_part& part : pairs)
+            if (part.key.compare(QLatin1String(key), Qt::CaseInsensitive) == 0)
+                return part.value.isNull() ? QStringLiteral("") : part.value;
     return {};
 }
 
@@ -239,6 +251,134 @@ connection_target target_for(const QString& connection_string, const QString& od
     // The text itself is not repeated: it may hold a password.
     throw std::runtime_error(
         "The connection string names no provider, ODBC driver or data source name.");
+}
+
+bool uses_freetds(const QString& odbc_connection_string) {
+    const pair_list pairs = parse_pairs(odbc_connection_string);
+    QString driver = value_of(pairs, {"Driver"});
+    if (driver.isNull())
+        driver = data_source_driver(value_of(pairs, {"DSN"}));
+    return driver.contains(QLatin1String("freetds"), Qt::CaseInsensitive) ||
+           driver.contains(QLatin1String("tdsodbc"), Qt::CaseInsensitive);
+}
+
+QString with_tds_version(const QString& odbc_connection_string) {
+    const pair_list pairs = parse_pairs(odbc_connection_string);
+    if (!uses_freetds(odbc_connection_string) || has_key(pairs, "TDS_Version"))
+        return odbc_connection_string;
+    // A data source without a driver in the string may give the version itself.
+    if (value_of(pairs, {"Driver"}).isNull() &&
+        !data_source_value(value_of(pairs, {"DSN"}), QStringLiteral("TDS_Version")).isEmpty())
+        return odbc_connection_string;
+    // Without a version the TDS library probes one after the other, and a server that
+    // accepts and stays silent holds the probing far beyond the login timeout.
+    QString text = odbc_connection_string.trimmed();
+    if (!text.endsWith(u';'))
+        text += u';';
+    return text + QStringLiteral("TDS_Version=7.4");
+}
+
+namespace {
+
+// The value of `key` in the string, or else in the definition of the data source it names.
+QString setting(const pair_list& pairs, const char* key) {
+    const QString value = value_of(pairs, {key});
+    if (!value.isNull() || !value_of(pairs, {"Driver"}).isNull())
+        return value;
+    return data_source_value(value_of(pairs, {"DSN"}), QLatin1String(key));
+}
+
+} // namespace
+
+std::optional<instance_address> unresolved_instance(const QString& odbc_connection_string) {
+    if (!uses_freetds(odbc_connection_string))
+        return std::nullopt;
+    const pair_list pairs = parse_pairs(odbc_connection_string);
+    if (!setting(pairs, "Port").isEmpty())
+        return std::nullopt;
+    const QString server = setting(pairs, "Server").trimmed();
+    const qsizetype slash = server.indexOf(u'\\');
+    if (slash <= 0 || slash + 1 >= server.size())
+        return std::nullopt;
+    return instance_address{server.left(slash), server.mid(slash + 1)};
+}
+
+QString with_instance_port(const QString& odbc_connection_string, int port) {
+    const pair_list pairs = parse_pairs(odbc_connection_string);
+    QString host = setting(pairs, "Server").trimmed();
+    host = odbc_value(host.left(host.indexOf(u'\\')));
+    const QString address = QStringLiteral("Server=%1;Port=%2").arg(host).arg(port);
+    QStringList parts;
+    bool placed = false;
+    for (const pair_part& part : pairs) {
+        if (!placed && part.key.compare(u"Server", Qt::CaseInsensitive) == 0) {
+            parts << address;
+            placed = true;
+        } else {
+            parts << odbc_connection_string.mid(part.begin, part.end - part.begin);
+        }
+    }
+    // A data source's own server is overridden by the string.
+    if (!placed)
+        parts << address;
+    return parts.join(u';');
+}
+
+QString qt_odbc_database_name(const QString& odbc_connection_string) {
+    // Qt's driver passes a text naming a driver or a server on unchanged and puts "DSN=" in
+    // front of anything else; a data source named with its own key would then read
+    // "DSN=DSN=name". The name goes first without its key, the other parts follow as written.
+    if (odbc_connection_string.contains(QLatin1String("DRIVER="), Qt::CaseInsensitive) ||
+        odbc_connection_string.contains(QLatin1String("SERVER="), Qt::CaseInsensitive))
+        return odbc_connection_string;
+    const pair_list pairs = parse_pairs(odbc_connection_string);
+    QStringList parts;
+    QString name;
+    for (const pair_part& part : pairs) {
+        if (name.isNull() && part.key.compare(u"DSN", Qt::CaseInsensitive) == 0)
+            name = odbc_value(part.value.isNull() ? QStringLiteral("") : part.value);
+        else
+            parts << odbc_connection_string.mid(part.begin, part.end - part.begin).trimmed();
+    }
+    if (name.isNull())
+        return odbc_connection_string;
+    parts.prepend(name);
+    return parts.join(u';');
+}
+
+QString masked_passwords(const QString& text, const QString& connection_string) {
+    QString masked = text;
+    const QString stars = QStringLiteral("****");
+    // The values themselves, wherever a client repeats them...
+    try {
+        for (const pair_part& part : parse_pairs(connection_string)) {
+            if (part.value.isEmpty() || (part.key.compare(u"PWD", Qt::CaseInsensitive) != 0 &&
+                                         part.key.compare(u"Password", Qt::CaseInsensitive) != 0))
+                continue;
+            // A very short password is masked only where it stands alone, so it does not
+            // cut up every word of the message that happens to contain it.
+            if (part.value.size() >= 4)
+                masked.replace(part.value, stars);
+            else
+                masked.replace(QRegularExpression(QStringLiteral("(?<![\\w])%1(?![\\w])")
+                                                      .arg(QRegularExpression::escape(part.value))),
+                               stars);
+        }
+    } catch (const std::runtime_error&) {
+        // An unparsable string has no values to look for; the key pattern below still works.
+    }
+    // ... and whatever follows the keys in a repeated connection string.
+    static const QRegularExpression key_value(
+        QStringLiteral("\\b(PWD|Password)(\\s*=\\s*)(\\{(?:[^}]|\\}\\})*+\\}?|\"(?:[^\"]|\"\")*+\"?"
+                       "|'(?:[^']|'')*+'?|[^;\\s]*+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString result;
+    qsizetype done = 0;
+    for (const QRegularExpressionMatch& match : key_value.globalMatch(masked)) {
+        result += masked.mid(done, match.capturedStart(3) - done) + stars;
+        done = match.capturedEnd(3);
+    }
+    return result + masked.mid(done);
 }
 
 QString sql_server_odbc_driver() {

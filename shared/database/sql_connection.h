@@ -34,11 +34,14 @@ public:
     void note_error(const class QSqlError& error);
 
 private:
+    // Whether the connection still runs the simplest statement.
+    bool answers() const;
     friend class sql_dataset;
     QString name_;
     connection_target target_;
     // The datasets over this connection: closed before the connection goes, so none keeps
-    // a statement of a client connection that no longer exists.
+    // a statement of a client connection that no longer exists, and told when this object
+    // goes, so none reaches it afterwards.
     std::vector<sql_dataset*> datasets_;
 };
 

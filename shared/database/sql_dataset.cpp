@@ -1,5 +1,6 @@
 #include "shared/database/sql_dataset.h"
 
+#include "shared/basics/number_text.h"
 #include "shared/database/sql_connection.h"
 
 #include <QLocale>
@@ -8,6 +9,8 @@
 #include <QSqlField>
 #include <QSqlRecord>
 
+#include <charconv>
+#include <cmath>
 #include <limits>
 #include <stdexcept>
 
@@ -32,6 +35,33 @@ bool delivered_as_text(const QVariant& value) {
     return value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QByteArray;
 }
 
+// A value shown in a message: a text of any length may come from the database.
+QString readable(const QString& value) {
+    constexpr qsizetype shown = 60;
+    return value.size() > shown ? value.left(shown) + QStringLiteral("...") : value;
+}
+
+// Strict real number text as the system writes it: optional sign, digits with an optional
+// "." and fraction, an optional exponent; no group separators, nothing after it.
+bool strict_real(const QString& text, double& number) {
+    static const QRegularExpression form(
+        QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?$"));
+    if (!form.match(text).hasMatch())
+        return false;
+    const QByteArray latin = text.toLatin1();
+    const char* first = latin.constData();
+    const char* const last = first + latin.size();
+    const bool negative = *first == '-';
+    if (*first == '+' || *first == '-')
+        ++first;
+    double magnitude = 0.0;
+    const auto parsed = std::from_chars(first, last, magnitude);
+    if (parsed.ec != std::errc{} || parsed.ptr != last)
+        return false;
+    number = negative ? -magnitude : magnitude;
+    return true;
+}
+
 QSqlQuery run(sql_connection& connection, const QString& sql, bool forward_only) {
     if (!connection.connected())
         raise(QStringLiteral("The database connection is not open."));
@@ -48,12 +78,19 @@ QSqlQuery run(sql_connection& connection, const QString& sql, bool forward_only)
 
 } // namespace
 
-sql_dataset::sql_dataset(sql_connection& connection) : connection_(connection) {
-    connection_.datasets_.push_back(this);
+sql_dataset::sql_dataset(sql_connection& connection) : connection_(&connection) {
+    connection_->datasets_.push_back(this);
 }
 
 sql_dataset::~sql_dataset() {
-    std::erase(connection_.datasets_, this);
+    if (connection_)
+        std::erase(connection_->datasets_, this);
+}
+
+sql_connection& sql_dataset::connection() const {
+    if (!connection_)
+        raise(QStringLiteral("The database connection of this query no longer exists."));
+    return *connection_;
 }
 
 QString sql_dataset::text() const {
@@ -67,7 +104,7 @@ void sql_dataset::set_text(const QString& text) {
 
 void sql_dataset::open() {
     close();
-    query_ = std::make_unique<QSqlQuery>(run(connection_, text(), true));
+    query_ = std::make_unique<QSqlQuery>(run(connection(), text(), true));
     read_ahead();
 }
 
@@ -85,8 +122,10 @@ bool sql_dataset::eof() const {
 }
 
 void sql_dataset::next() {
-    if (!query_)
+    if (!query_) {
+        connection(); // a connection that is gone says so first
         raise(QStringLiteral("The query is not open."));
+    }
     if (eof_ || replay_next())
         return;
     advance();
@@ -98,18 +137,20 @@ void sql_dataset::advance() {
     if (eof_ && query_->lastError().isValid()) {
         const QSqlError error = query_->lastError();
         close();
-        connection_.note_error(error);
+        connection().note_error(error);
         raise(client_text(error));
     }
 }
 
 void sql_dataset::exec_sql() {
-    run(connection_, text(), true).finish();
+    run(connection(), text(), true).finish();
 }
 
 QVariant sql_dataset::field(const QString& name) const {
-    if (!query_)
+    if (!query_) {
+        connection();
         fail(QStringLiteral("The query is not open; field %1 cannot be read.").arg(name));
+    }
     const QSqlRecord record = query_->record();
     const int index = record.indexOf(name);
     if (index < 0)
@@ -135,28 +176,99 @@ std::int32_t sql_dataset::field_integer(const QString& name) const {
     const QVariant value = field(name);
     if (value.isNull())
         return 0;
-    bool ok = false;
-    const qlonglong number = delivered_as_text(value)
-                                 ? QLocale::c().toLongLong(value.toString().trimmed(), &ok)
-                                 : value.toLongLong(&ok);
-    if (!ok)
-        fail(QStringLiteral("%1 '%2' is not an integer.").arg(name, value.toString()));
-    if (number < std::numeric_limits<std::int32_t>::min() ||
-        number > std::numeric_limits<std::int32_t>::max())
-        fail(QStringLiteral("%1 %2 is beyond the 32-bit range.").arg(name).arg(number));
-    return static_cast<std::int32_t>(number);
+    const auto beyond_range = [&](const QString& shown) {
+        fail(QStringLiteral("%1 %2 is beyond the 32-bit range.").arg(name, readable(shown)));
+    };
+    const auto not_an_integer = [&](const QString& shown) {
+        fail(QStringLiteral("%1 '%2' is not an integer.").arg(name, readable(shown)));
+    };
+    constexpr auto lowest = std::numeric_limits<std::int32_t>::min();
+    constexpr auto highest = std::numeric_limits<std::int32_t>::max();
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool() ? 1 : 0;
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::Long:
+    case QMetaType::LongLong: {
+        const qlonglong number = value.toLongLong();
+        if (number < lowest || number > highest)
+            beyond_range(QString::number(number));
+        return static_cast<std::int32_t>(number);
+    }
+    case QMetaType::UInt:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong: {
+        const qulonglong number = value.toULongLong();
+        if (number > static_cast<qulonglong>(highest))
+            beyond_range(QString::number(number));
+        return static_cast<std::int32_t>(number);
+    }
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        // A real value is an integer only when it has no fraction; rounding would hide a
+        // wrong column.
+        const double number = value.toDouble();
+        const QString shown = QString::number(number, 'g', QLocale::FloatingPointShortest);
+        if (!std::isfinite(number) || std::trunc(number) != number)
+            not_an_integer(shown);
+        if (number < lowest || number > highest)
+            beyond_range(shown);
+        return static_cast<std::int32_t>(number);
+    }
+    default:
+        break;
+    }
+    if (!delivered_as_text(value))
+        not_an_integer(value.toString());
+    // Char columns come padded with blanks.
+    const QString text = value.toString().trimmed();
+    int number = 0;
+    if (text_to_integer(text, number))
+        return number;
+    static const QRegularExpression decimal_integer(QStringLiteral("^[+-]?[0-9]+$"));
+    if (decimal_integer.match(text).hasMatch())
+        beyond_range(text);
+    not_an_integer(value.toString());
+    return 0;
 }
 
 double sql_dataset::field_float(const QString& name) const {
     const QVariant value = field(name);
     if (value.isNull())
         return 0.0;
-    bool ok = false;
-    const double number = delivered_as_text(value)
-                              ? QLocale::c().toDouble(value.toString().trimmed(), &ok)
-                              : value.toDouble(&ok);
-    if (!ok)
-        fail(QStringLiteral("%1 '%2' is not a number.").arg(name, value.toString()));
+    const auto not_a_number = [&] {
+        fail(QStringLiteral("%1 '%2' is not a number.").arg(name, readable(value.toString())));
+    };
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool() ? 1.0 : 0.0;
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return value.toDouble();
+    default:
+        break;
+    }
+    if (!delivered_as_text(value))
+        not_a_number();
+    double number = 0.0;
+    if (!strict_real(value.toString().trimmed(), number))
+        not_a_number();
     return number;
 }
 

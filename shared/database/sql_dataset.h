@@ -16,11 +16,14 @@ struct result_copy;
 
 // A query component over one connection: an SQL text, opened into a record set that is
 // read forward from its first record (memory stays small whatever the result's size).
-// Errors of the client are raised as std::runtime_error with the client's text.
+// Errors of the client are raised as std::runtime_error with the client's text. The
+// dataset may outlive its connection: it is closed then, and every use raises an error.
 class sql_dataset {
 public:
     explicit sql_dataset(sql_connection& connection);
     ~sql_dataset();
+    sql_dataset(const sql_dataset&) = delete;
+    sql_dataset& operator=(const sql_dataset&) = delete;
 
     // The SQL text, as lines (joined with line breaks when sent).
     QStringList sql;
@@ -40,9 +43,11 @@ public:
     // raises an error naming it.
     QVariant field(const QString& name) const;
     QString field_text(const QString& name) const;
-    // A 32-bit integer; a value outside the 32-bit range raises an error instead of
-    // wrapping.
+    // A 32-bit integer; a value with a fraction, outside the 32-bit range or a text that is
+    // not strictly an integer raises an error naming the column and the value.
     std::int32_t field_integer(const QString& name) const;
+    // A number; a text must be strictly one ("." as decimal separator, no group
+    // separators).
     double field_float(const QString& name) const;
     QStringList field_names() const;
 
@@ -54,7 +59,10 @@ public:
     const result_copy& kept_copy() const;
 
 private:
-    sql_connection& connection_;
+    friend class sql_connection;
+    // Null once the connection object is gone.
+    sql_connection* connection_;
+    sql_connection& connection() const;
     std::unique_ptr<QSqlQuery> query_;
     bool eof_ = true;
     void fail(const QString& what) const;

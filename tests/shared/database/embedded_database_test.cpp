@@ -4,11 +4,14 @@
 #include "tests/support/scratch_fixture.h"
 
 #include <QFileInfo>
+#include <QLocale>
 #include <QSqlError>
 #include <QSqlQuery>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -248,6 +251,7 @@ TEST_F(embedded_database, closes_only_when_the_connection_is_gone) {
     struct error_case {
         const char* title;
         QSqlError error;
+        bool client_gone; // the client connection no longer runs any statement
         bool closes;
     };
     const error_case cases[] = {
@@ -255,33 +259,47 @@ TEST_F(embedded_database, closes_only_when_the_connection_is_gone) {
          QSqlError(QStringLiteral("QODBC: Unable to execute statement"),
                    QStringLiteral("[SQLite]no such table: Spektra (1)"), QSqlError::StatementError,
                    QStringLiteral("1")),
-         false},
+         false, false},
         {"server error number that looks like a SQLSTATE",
          QSqlError(QStringLiteral("QODBC: Unable to execute statement"),
                    QStringLiteral("Invalid object name 'Spektra, 08001x'., 42S02"),
                    QSqlError::StatementError, QStringLiteral("208")),
-         false},
+         false, false},
         {"SQLSTATE 08S01 in the text",
          QSqlError(QStringLiteral("QODBC: Unable to execute statement"),
                    QStringLiteral("Communication link failure, 01000;08S01"),
                    QSqlError::StatementError, QStringLiteral("0")),
-         true},
+         false, true},
         {"TDS client: read from the server failed",
          QSqlError(QStringLiteral("QODBC: Unable to fetch next"),
                    QStringLiteral("[FreeTDS][SQL Server]Read from the server failed"),
                    QSqlError::StatementError, QStringLiteral("20004")),
-         true},
-        {"connection error",
+         false, true},
+        // Qt's drivers report every failed fetch as a connection error.
+        {"fetch error of a connection that still answers",
+         QSqlError(QStringLiteral("Unable to fetch row"), QStringLiteral("integer overflow"),
+                   QSqlError::ConnectionError, QStringLiteral("1")),
+         false, false},
+        {"connection error of a connection that no longer answers",
          QSqlError(QStringLiteral("lost"), QStringLiteral("server went away"),
                    QSqlError::ConnectionError),
-         true},
+         true, true},
     };
+    database::sql_dataset query(connection);
+    query.set_text(QStringLiteral("select * from Spectra"));
     for (const error_case& c : cases) {
         SCOPED_TRACE(c.title);
         if (!connection.connected())
             connection.open(file);
+        query.open();
+        if (c.client_gone)
+            connection.handle().close();
         connection.note_error(c.error);
-        EXPECT_EQ(connection.connected(), !c.closes);
+        // Closing the connection closes its record sets.
+        EXPECT_EQ(query.active(), !c.closes);
+        if (!c.client_gone) {
+            EXPECT_EQ(connection.connected(), !c.closes);
+        }
     }
 }
 
@@ -292,6 +310,168 @@ TEST_F(embedded_database, does_not_create_a_missing_database_file) {
     EXPECT_NE(error.find("missing.db"), std::string::npos) << error;
     EXPECT_FALSE(other.connected());
     EXPECT_FALSE(QFileInfo::exists(missing));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(embedded_database, a_dataset_outlives_its_connection_without_harm) {
+    // The main window shares record sets; whichever goes first, nothing touches freed memory.
+    auto shared = std::make_unique<database::sql_connection>();
+    shared->open(file);
+    database::sql_dataset open_query(*shared);
+    open_query.set_text(QStringLiteral("select * from Spectra"));
+    open_query.open();
+    database::sql_dataset closed_query(*shared);
+    closed_query.set_text(QStringLiteral("select * from Spectra"));
+    shared.reset();
+
+    EXPECT_FALSE(open_query.active());
+    EXPECT_TRUE(open_query.eof());
+    const std::function<void()> uses[] = {
+        [&] { open_query.open(); },
+        [&] { open_query.next(); },
+        [&] { open_query.field(QStringLiteral("Id")); },
+        [&] { open_query.field_integer(QStringLiteral("Id")); },
+        [&] { closed_query.exec_sql(); },
+        [&] { closed_query.open(); },
+    };
+    for (const auto& use : uses) {
+        const std::string error = error_of(use);
+        EXPECT_NE(error.find("connection of this query no longer exists"), std::string::npos)
+            << error;
+    }
+    open_query.close();
+    EXPECT_TRUE(open_query.field_names().isEmpty());
+}
+
+TEST_F(embedded_database, a_connection_outlives_its_datasets) {
+    auto query = std::make_unique<database::sql_dataset>(connection);
+    query->set_text(QStringLiteral("select * from Spectra"));
+    query->open();
+    query.reset();
+    // The connection no longer knows the dataset when it closes.
+    connection.close();
+    EXPECT_FALSE(connection.connected());
+}
+
+TEST_F(embedded_database, converts_fields_strictly_and_names_column_and_value) {
+    run_statements(file, {QStringLiteral("create table Numbers (Id integer, Value)"),
+                          QStringLiteral("insert into Numbers values "
+                                         "(1, 3.7), (2, 1e20), (3, '1,000'), (4, ' 42 '), "
+                                         "(5, '-17'), (6, '2.5e3'), (7, 'abc'), (8, -3.0), "
+                                         "(9, '1 000'), (10, '1e400'), (11, '0x10'), (12, '.5'), "
+                                         "(13, '4294967296'), (14, -2147483648), (15, '1.5.'), "
+                                         "(16, '12abc'), (17, '')")});
+    struct conversion_case {
+        int id;
+        const char* integer; // the value, or the error's text
+        const char* real;
+    };
+    const conversion_case cases[] = {
+        {1, "Value '3.7' is not an integer.", "3.7"},
+        {2, "Value 1e+20 is beyond the 32-bit range.", "1e+20"},
+        {3, "Value '1,000' is not an integer.", "Value '1,000' is not a number."},
+        {4, "42", "42"},
+        {5, "-17", "-17"},
+        {6, "Value '2.5e3' is not an integer.", "2500"},
+        {7, "Value 'abc' is not an integer.", "Value 'abc' is not a number."},
+        {8, "-3", "-3"},
+        {9, "Value '1 000' is not an integer.", "Value '1 000' is not a number."},
+        {10, "Value '1e400' is not an integer.", "Value '1e400' is not a number."},
+        {11, "16", "Value '0x10' is not a number."},
+        {12, "Value '.5' is not an integer.", "0.5"},
+        {13, "Value 4294967296 is beyond the 32-bit range.", "4294967296"},
+        {14, "-2147483648", "-2147483648"},
+        {15, "Value '1.5.' is not an integer.", "Value '1.5.' is not a number."},
+        {16, "Value '12abc' is not an integer.", "Value '12abc' is not a number."},
+        {17, "Value '' is not an integer.", "Value '' is not a number."},
+    };
+    database::sql_dataset query(connection);
+    std::string integer_result;
+    std::string real_result;
+    for (const conversion_case& c : cases) {
+        SCOPED_TRACE(c.id);
+        query.set_text(QStringLiteral("select Value from Numbers where Id=%1").arg(c.id));
+        query.open();
+        ASSERT_FALSE(query.eof());
+        std::string integer = error_of(
+            [&] { integer_result = std::to_string(query.field_integer(QStringLiteral("Value"))); });
+        EXPECT_EQ(integer == "(no error)" ? integer_result : integer, c.integer);
+        std::string real = error_of([&] {
+            real_result = QString::number(query.field_float(QStringLiteral("Value")), 'g',
+                                          QLocale::FloatingPointShortest)
+                              .toStdString();
+        });
+        EXPECT_EQ(real == "(no error)" ? real_result : real, c.real);
+    }
+}
+
+TEST_F(embedded_database, cuts_a_long_value_in_the_error_text) {
+    const QString long_value = QString(1 << 20, u'7') + u'x';
+    run_statements(
+        file, {QStringLiteral("update Spectra set LoadId='%1' where Id=1200").arg(long_value)});
+    database::sql_dataset query(connection);
+    query.set_text(QStringLiteral("select LoadId from Spectra where Id=1200"));
+    query.open();
+    for (const auto& read : std::initializer_list<std::function<void()>>{
+             [&] { query.field_integer(QStringLiteral("LoadId")); },
+             [&] { query.field_float(QStringLiteral("LoadId")); }}) {
+        const std::string error = error_of(read);
+        EXPECT_LT(error.size(), 120u);
+        EXPECT_NE(error.find("LoadId '" + std::string(60, '7') + "...'"), std::string::npos)
+            << error;
+    }
+}
+
+TEST_F(embedded_database, an_error_in_one_query_leaves_another_record_set_readable) {
+    database::sql_dataset records(connection);
+    records.set_text(QStringLiteral("select Id from Spectra order by Id"));
+    records.open();
+    EXPECT_EQ(records.field_integer(QStringLiteral("Id")), 1200);
+
+    // The overflow happens while the rows are fetched, not when the text is prepared.
+    database::sql_dataset overflow(connection);
+    overflow.set_text(QStringLiteral("select sum(x) as s from (select 9223372036854775807 as x "
+                                     "union all select 1)"));
+    const std::string error = error_of([&] { overflow.open(); });
+    EXPECT_NE(error.find("overflow"), std::string::npos) << error;
+    EXPECT_FALSE(overflow.active());
+
+    EXPECT_TRUE(connection.connected());
+    ASSERT_TRUE(records.active());
+    records.next();
+    EXPECT_EQ(records.field_integer(QStringLiteral("Id")), 1201);
+}
+
+TEST_F(embedded_database, runs_rewritten_texts_on_the_embedded_database) {
+    struct sql_case {
+        const char* sql;
+        std::vector<int> ids;
+    };
+    const sql_case cases[] = {
+        {"select top 2 * from Spectra order by Id -- the first two", {1200, 1201}},
+        {"select top 2 * from Spectra order by Id /* the first two */", {1200, 1201}},
+        {"select top(1) * from Spectra order by Id desc", {1205}},
+        {"select top (1) * from Spectra order by Id desc", {1205}},
+        {"select distinct top 2 Id from Spectra order by Id desc", {1205, 1204}},
+        {"select * from Spectra where Id in (select top 2 Id from Spectra order by Id) "
+         "order by Id desc",
+         {1201, 1200}},
+        {"select * from Spectra where LoadId<>'year(' and year(timestamp)=2016 "
+         "and day(date(timestamp))=17",
+         {1204}},
+        {"select Id from Spectra where LoadId='L0815' and 'day(x)'<>LoadId and "
+         "month(timestamp)=5 order by Id",
+         {1200, 1201, 1202, 1203}},
+    };
+    database::sql_dataset query(connection);
+    for (const sql_case& c : cases) {
+        SCOPED_TRACE(c.sql);
+        query.set_text(QString::fromUtf8(c.sql));
+        EXPECT_EQ(ids(query), c.ids);
+    }
 }
 
 } // namespace
