@@ -282,8 +282,10 @@ TEST_F(record_source_windows, lost_connection_brings_connect_back) {
     add_spectrum(1, QStringLiteral("L1"), 1, QStringLiteral("RG"));
     auto q = connected<Tlumotrax_sql_access_form>();
     // The client reports the server gone, as a query of the scan cycle would.
-    q->Lumotrax_sql_connection->note_error(QSqlError(
-        QStringLiteral("lost"), QStringLiteral("server went away"), QSqlError::ConnectionError));
+    q->Lumotrax_sql_connection->note_error(
+        QSqlError(QStringLiteral("QODBC: Unable to fetch next"),
+                  QStringLiteral("Communication link failure, 01000;08S01"),
+                  QSqlError::StatementError, QStringLiteral("0")));
     q->show_all_button->click();
     ASSERT_EQ(ui().messages.size(), 1);
     EXPECT_TRUE(ui().messages[0].contains(QLatin1String("not open")));
