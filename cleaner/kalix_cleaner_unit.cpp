@@ -83,8 +83,7 @@ TKALIX_cleaner_form::TKALIX_cleaner_form(QWidget* parent) : TKALIX_tarvo_scanner
     output_minutes = lifetime_editor("output_minutes");
     zip_day_button = platform::named(new QPushButton(QStringLiteral("Zip files in day folder")),
                                      "zip_day_button");
-    messages =
-        platform::named(new message_memo(home_file_name(QStringLiteral("logs"))), "messages");
+    messages = platform::named(new message_memo(board::home_log_folder()), "messages");
     messages->board().set_line_limit(10000); // the oldest line goes first
     zip_month_button = platform::named(new QPushButton(QStringLiteral("Zip files in month folder")),
                                        "zip_month_button");

@@ -127,7 +127,7 @@ void TLumotrax_spectrum_scanner_main::build_controls() {
     board_row->addStretch(1);
     board_row->addWidget(Button2);
     main_layout->addLayout(board_row);
-    messages = named(new message_memo(home_file_name(QStringLiteral("logs"))), "messages");
+    messages = named(new message_memo(board::home_log_folder()), "messages");
     messages->setMinimumHeight(messages->fontMetrics().lineSpacing() * 12);
     main_layout->addWidget(messages, 1);
     resize(900, 760);

@@ -1,16 +1,15 @@
 #include "scanner/bridge/sheetresistance_file.h"
 
 #include "scanner/bridge/spectrum_names.h"
+#include "shared/kalix_spectrum_scanner/settings/kalix_paths.h"
 #include "shared/platform/code_page.h"
 #include "shared/platform/paths.h"
 
 #include <QStringList>
 
 QString sheetresistance_folder(const QString& kalix_path, const QString& product) {
-    const QChar sep = platform::path_separator();
-    return kalix_path + QStringLiteral("database") + sep + QStringLiteral("products") + sep +
-           product + sep + QStringLiteral("measurements") + sep + QStringLiteral("new_results") +
-           sep;
+    return measurement_folder(kalix_path, product) + QStringLiteral("new_results") +
+           platform::path_separator();
 }
 
 QString sheetresistance_file_name(const QString& load_id, double longitudinal, double lateral) {

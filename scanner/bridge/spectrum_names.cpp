@@ -22,14 +22,6 @@ int position_field_grid(double value, int step) {
     return step * static_cast<int>(round_half_even(value * (1.0 / step)));
 }
 
-QString measurement_folder(const QString& kalix_path, const QString& product,
-                           const QString& channel) {
-    const QString sep = platform::path_separator();
-    return kalix_path + QStringLiteral("database") + sep + QStringLiteral("products") + sep +
-           product + sep + QStringLiteral("measurements") + sep + channel + sep +
-           QStringLiteral("new");
-}
-
 QString spectrum_file_name(const QString& folder, const QString& load_id, const QString& nickname,
                            int longitudinal, int lateral) {
     const QString separator = QStringLiteral("___");

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// The parts of a spectrum file's name: the folder of its channel in the current product,
-// the load, the nickname of the kind of spectrum and the position on the pane.
+// The parts of a spectrum file's name: the load, the nickname of the kind of spectrum and
+// the position on the pane. Its folder is the channel's "new" folder of the current product.
 
 // Nearest integer, a tie going to the even one (1234.5 gives 1234, 1235.5 gives 1236).
 double round_half_even(double value);
@@ -12,11 +12,6 @@ double round_half_even(double value);
 int position_field_1mm(float value);
 // A position on a grid of `step` millimetres counted from zero (20: 30 gives 40, 50 gives 40).
 int position_field_grid(double value, int step);
-
-// kalix_path + database\products\<product>\measurements\<channel>\new, without trailing
-// separator; empty product or channel leave their segment empty.
-QString measurement_folder(const QString& kalix_path, const QString& product,
-                           const QString& channel);
 
 // folder\<load>___<nickname>___<longitudinal>___<lateral>___0.xy
 QString spectrum_file_name(const QString& folder, const QString& load_id, const QString& nickname,

@@ -1,6 +1,7 @@
 #include "shared/message_board/message_board.h"
 
 #include "shared/basics/number_text.h"
+#include "shared/basics/program_folders.h"
 #include "shared/message_board/password_masking.h"
 
 #include <QRegularExpression>
@@ -17,6 +18,10 @@ QStringList board_lines(const QString& text) {
 }
 
 } // namespace
+
+QString home_log_folder() {
+    return home_file_name(QStringLiteral("logs"));
+}
 
 message_board::message_board(const QString& log_folder, clock now)
     : now_(now ? std::move(now) : clock(&QDateTime::currentDateTime)) {

@@ -11,6 +11,9 @@
 
 namespace board {
 
+// The folder of the daily logs: logs in the program's home folder.
+QString home_log_folder();
+
 // The operator's message board of a main window, without its widget: lines appended at
 // the end, trimmed from the top, repeated error lines folded into one, passwords masked,
 // and every line also written to the daily log.

@@ -617,7 +617,7 @@ TEST_F(zip_buttons, cancelled_dialogs_pack_nothing) {
               (QStringList{"Zip files in folder  ...", "", "All together 0 files have been zipped.",
                            "0 zip files were created.", "", ""}));
     // The board's lines also reach the daily log in the home folder.
-    const QString log = home_file_name(QStringLiteral("logs")) + QDir::separator() +
+    const QString log = board::home_log_folder() + QDir::separator() +
                         QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) +
                         QStringLiteral(".log");
     EXPECT_TRUE(read_file(log).contains("All together 0 files have been zipped."));

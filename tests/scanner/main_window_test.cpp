@@ -281,10 +281,9 @@ TEST_F(main_window_test, passwords_are_masked_on_the_board_and_absent_from_the_l
     // The editors keep what the operator typed.
     EXPECT_EQ(w.lumotrax_q_sql_access_form->connection_string_editor->text(), secret_string);
 
-    const QStringList logs = QDir(home_file_name(QStringLiteral("logs"))).entryList(QDir::Files);
+    const QStringList logs = QDir(board::home_log_folder()).entryList(QDir::Files);
     ASSERT_EQ(logs.size(), 1);
-    const QByteArray log =
-        read_file(home_file_name(QStringLiteral("logs")) + QDir::separator() + logs.first());
+    const QByteArray log = read_file(board::home_log_folder() + QDir::separator() + logs.first());
     EXPECT_TRUE(log.contains("Start-up finished."));
     EXPECT_FALSE(log.contains("Geheim"));
 }

@@ -1,6 +1,7 @@
 #include "scanner/bridge/sheetresistance_file.h"
 #include "scanner/bridge/spectrum_names.h"
 #include "scanner/bridge/xy_file.h"
+#include "shared/kalix_spectrum_scanner/settings/kalix_paths.h"
 
 #include <QDir>
 
@@ -43,16 +44,16 @@ TEST(spectrum_names, full_name_and_folder) {
     const QString sep = QDir::separator();
     const QString kalix = QStringLiteral("/kalix") + sep;
     const QString folder =
-        measurement_folder(kalix, QStringLiteral("ProductA"), QStringLiteral("OVIX1"));
+        channel_new_folder(kalix, QStringLiteral("ProductA"), QStringLiteral("OVIX1"));
     EXPECT_EQ(folder, QDir::toNativeSeparators(QStringLiteral(
                           "/kalix/database/products/ProductA/measurements/OVIX1/new")));
     EXPECT_EQ(spectrum_file_name(folder, QStringLiteral("L0815"), QStringLiteral("T"), 1234, 250),
               folder + sep + QStringLiteral("L0815___T___1234___250___0.xy"));
-    // No nickname: the separators meet; unknown channel and product leave empty segments.
+    // No nickname: the separators meet; an unknown channel and product leave empty segments.
     EXPECT_EQ(spectrum_file_name(QStringLiteral("f"), QStringLiteral("L1"), QString(), -40, 0),
               QStringLiteral("f") + sep + QStringLiteral("L1______-40___0___0.xy"));
     EXPECT_EQ(
-        measurement_folder(kalix, QString(), QString()),
+        channel_new_folder(kalix, QString(), QString()),
         QDir::toNativeSeparators(QStringLiteral("/kalix/database/products//measurements//new")));
 }
 
