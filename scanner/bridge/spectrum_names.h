@@ -13,6 +13,11 @@ int position_field_1mm(float value);
 // A position on a grid of `step` millimetres counted from zero (20: 30 gives 40, 50 gives 40).
 int position_field_grid(double value, int step);
 
+// A load id or nickname as part of a file name: path separators and the characters no
+// Windows file name may hold (\ / : * ? " < > | and control characters) become "_", so a
+// name never leaves its folder.
+QString file_name_part(const QString& text);
+
 // folder\<load>___<nickname>___<longitudinal>___<lateral>___0.xy
 QString spectrum_file_name(const QString& folder, const QString& load_id, const QString& nickname,
                            int longitudinal, int lateral);

@@ -7,6 +7,9 @@ namespace platform {
 
 // Renames a file or folder; fails when `to` exists (never overwrites).
 bool rename_no_overwrite(const QString& from, const QString& to);
+// Renames a file onto `to`, replacing an existing `to` in one step: readers see either
+// the old file or the new one, never neither.
+bool rename_replacing(const QString& from, const QString& to);
 // Copies `from` onto `to`, replacing an existing `to` in one step: readers see either
 // the old file or the complete new one. New files get ordinary permissions.
 bool copy_file_overwrite(const QString& from, const QString& to);

@@ -2,8 +2,11 @@
 #include "scanner/bridge/spectrum_names.h"
 #include "scanner/bridge/xy_file.h"
 #include "shared/kalix_spectrum_scanner/settings/kalix_paths.h"
+#include "tests/support/scratch_fixture.h"
 
 #include <QDir>
+
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
@@ -111,6 +114,41 @@ TEST(sheetresistance_file, name_takes_the_records_position_and_lines_the_points)
     EXPECT_EQ(sheetresistance_folder(QStringLiteral("k") + sep, QStringLiteral("P")),
               QDir::toNativeSeparators(
                   QStringLiteral("k/database/products/P/measurements/new_results/")));
+}
+
+} // namespace
+
+namespace {
+
+TEST(spectrum_names, file_name_parts_never_leave_their_folder) {
+    EXPECT_EQ(file_name_part(QStringLiteral("L0815")), QStringLiteral("L0815"));
+    EXPECT_EQ(file_name_part(QStringLiteral("..\\..\\x/y")), QStringLiteral(".._.._x_y"));
+    EXPECT_EQ(file_name_part(QStringLiteral("a:b*c?d\"e<f>g|h\ti")),
+              QStringLiteral("a_b_c_d_e_f_g_h_i"));
+    EXPECT_EQ(file_name_part(QStringLiteral("Größe µ")), QStringLiteral("Größe µ"));
+}
+
+using hand_over = scratch_fixture;
+
+TEST_F(hand_over, the_final_name_holds_the_old_or_the_whole_new_file_and_no_temporary_stays) {
+    const QString target = write_file(QStringLiteral("new/L1___T___0___0___0.xy"), "old");
+    ASSERT_TRUE(hand_over_file(target, "380\t0.1\r\n"));
+    EXPECT_EQ(read_file(target), QByteArray("380\t0.1\r\n"));
+    EXPECT_EQ(QDir(path(QStringLiteral("new"))).entryList(QDir::Files),
+              QStringList{QStringLiteral("L1___T___0___0___0.xy")});
+
+    // No folder: nothing is written anywhere.
+    EXPECT_FALSE(hand_over_file(path(QStringLiteral("missing/x.xy")), "x"));
+    EXPECT_FALSE(QDir(path(QStringLiteral("missing"))).exists());
+
+    // A rename that cannot happen (a folder stands under the final name) is an error and
+    // takes its temporary file with it.
+    write_file(QStringLiteral("new/blocked.xy/inside"), "kept");
+    EXPECT_THROW(hand_over_file(path(QStringLiteral("new/blocked.xy")), "x"), std::runtime_error);
+    EXPECT_EQ(QDir(path(QStringLiteral("new")))
+                  .entryList(QStringList{QStringLiteral("*.tmp")}, QDir::Files),
+              QStringList{});
+    EXPECT_EQ(read_file(path(QStringLiteral("new/blocked.xy/inside"))), QByteArray("kept"));
 }
 
 } // namespace

@@ -40,6 +40,18 @@ TEST_F(file_ops, rename_of_folders_never_overwrites_either) {
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("three/x"))));
 }
 
+TEST_F(file_ops, rename_replacing_puts_the_new_file_in_place_of_the_old) {
+    const QString fresh = write_file(QStringLiteral("d/x.tmp"), "new");
+    const QString target = write_file(QStringLiteral("d/x.xy"), "old");
+    ASSERT_TRUE(platform::rename_replacing(fresh, target));
+    EXPECT_EQ(read_file(target), QByteArray("new"));
+    EXPECT_FALSE(QFile::exists(fresh));
+    EXPECT_TRUE(platform::rename_replacing(write_file(QStringLiteral("d/y.tmp"), "y"),
+                                           path(QStringLiteral("d/y.xy"))));
+    EXPECT_FALSE(platform::rename_replacing(path(QStringLiteral("d/missing")), target));
+    EXPECT_EQ(read_file(target), QByteArray("new"));
+}
+
 TEST_F(file_ops, copy_replaces_the_target_and_leaves_no_temporary_file) {
     const QString source = write_file(QStringLiteral("in/source.scn"), QByteArray(100000, 'n'));
     const QString target = write_file(QStringLiteral("out/target.scn"), "old content");
