@@ -2,6 +2,10 @@
 
 #include "scanner/fs_scanner_main_unit.h"
 
+#include <QElapsedTimer>
+#include <QMap>
+#include <QSet>
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -13,9 +17,11 @@ class QPlainTextEdit;
 class Tlanguage_editor_form;
 class Tlumotrax_sql_access_form;
 class Tsheetresistance_sql_access_form;
+class record_source_parts;
 class message_memo;
 class sprachen;
 struct lumotrax_scanner_settings;
+struct sheetresistance_result;
 
 // The main window of Lumotrax_SQL_spectrum_scanner: its settings, the processed-record
 // indices of the three databases, the two name translation tables, the message board and
@@ -105,6 +111,25 @@ public:
     void active_buttonClick() override;
     void initialize_sc_data() override;
 
+    // One pass over the databases, run by the scan timer.
+    void timer_action() override;
+    // The panic flush: empties the "new" folder of the channel of "Transmission".
+    void delete_action() override;
+    void process_all_lumotrax_q_records();
+    void process_all_sheetresistance_records();
+
+    // Full names of the spectrum file of the current Q or P record.
+    QString spectrum_name_q();
+    QString spectrum_name_p();
+    QString spectrum_name_p_shifted_RF();
+    // The channel's "new" folder of the current product for a result name; the product is
+    // read again for every name.
+    QString destination_path(const QString& lumotrax_name);
+    void write_q_spectrum_file(const QString& file_name);
+    void write_p_spectrum_file(const QString& file_name);
+    QString sheetresistance_target_folder();
+    QString sheetresistance_filename();
+
     void Button2Click();
     void lumotraxQ_sql_access_form_buttonClick();
     void LumotraxP_SQL_access_fomr_buttonClick();
@@ -115,6 +140,26 @@ public:
     void test_mode_1_buttonClick();
 
 private:
+    // Where the last pass failed, until a pass gets through again.
+    QString failed_step_;
+    QString failed_text_;
+    // Records whose folder was missing in this pass, by folder.
+    QMap<QString, int> unwritten_;
+    // Loads whose id had to be changed for a file name, said once each.
+    QSet<QString> renamed_loads_;
+    QElapsedTimer painted_;
+
+    void lumotrax_q_step();
+    void lumotrax_p_step();
+    void sheetresistance_step();
+    void csv_step();
+    void pass_failed(const QString& step, const QString& text);
+    void pass_completed();
+    void post_unwritten_folders();
+    void keep_board_painted(const QString& progress);
+    QString load_in_file_name(const QString& load_id);
+    void write_spectrum_file(record_source_parts& source, const QString& file_name, bool trimmed);
+    void write_sheetresistance_file(const sheetresistance_result& result, const QString& file_name);
     void build_controls();
     void read_kalix_ini_keys();
     void read_settings_file();

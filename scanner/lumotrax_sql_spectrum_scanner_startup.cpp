@@ -55,6 +55,8 @@ void TLumotrax_spectrum_scanner_main::FormCreate() {
     lumotrax_p_sql_access_form = new Tlumotrax_sql_access_form(this);
     lumotrax_p_sql_access_form->setObjectName(QStringLiteral("lumotrax_p_sql_access_form"));
     lumotrax_p_sql_access_form->setWindowTitle(QStringLiteral("Lumotrax P database access"));
+    // P records are taken a hundred a pass, so they must come in Id order.
+    lumotrax_p_sql_access_form->records_in_id_order = true;
     lumotrax_p_sql_access_form->FormCreate();
     sheetresistance_sql_access_form = new Tsheetresistance_sql_access_form(this);
     sheetresistance_sql_access_form->setWindowTitle(

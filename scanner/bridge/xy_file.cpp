@@ -4,9 +4,9 @@
 #include "shared/basics/text_fields.h"
 #include "shared/platform/code_page.h"
 #include "shared/platform/file_ops.h"
+#include "shared/platform/paths.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QStringList>
 
 #include <stdexcept>
@@ -25,8 +25,11 @@ QByteArray xy_file_content(const QString& wavelengths, const QString& values, xy
 }
 
 bool hand_over_file(const QString& file_name, const QByteArray& content) {
-    const QString folder = QFileInfo(file_name).path();
-    if (!platform::folder_exists(folder))
+    // A name without a folder of its own is never written relative to the current folder
+    // or a root.
+    const qsizetype end = file_name.lastIndexOf(platform::path_separator());
+    const QString folder = end > 0 ? file_name.left(end) : QString();
+    if (folder.isEmpty() || !platform::folder_exists(folder))
         return false;
     const QString temp = unique_temp_name(folder);
     QFile file(temp);

@@ -8,6 +8,12 @@ QString spectra_record_query(std::int32_t last_processed_record, const QString& 
            QStringLiteral(" order by loadId,MeasPointIndex,resultname desc");
 }
 
+QString spectra_record_query_by_id(std::int32_t last_processed_record,
+                                   const QString& where_phrase) {
+    return QStringLiteral("Select * from Spectra where Id>") +
+           QString::number(last_processed_record) + where_phrase + QStringLiteral(" order by Id");
+}
+
 QString spectra_newest_record_query() {
     return QStringLiteral("select top 1 * from spectra order by Id desc");
 }
@@ -33,6 +39,13 @@ QString scalar_results_newest_record_query() {
 QString scalar_results_show_all_query(const QString& keyphrase) {
     return QStringLiteral("Select * from ScalarResults where resultname= '") +
            sql_literal_content(keyphrase) + QStringLiteral("' order by ID desc");
+}
+
+QString wavelength_query(const QString& result_id, const QString& run_id) {
+    // The texts come from the database: quoted, never spliced in as SQL.
+    return QStringLiteral("select * from WavelengtsArrays\n\rwhere ResultID='") +
+           sql_literal_content(result_id) + QStringLiteral("'\n\rand Run_ID='") +
+           sql_literal_content(run_id) + QStringLiteral("'");
 }
 
 QString sql_literal_content(const QString& text) {

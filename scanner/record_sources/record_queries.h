@@ -12,6 +12,9 @@
 // measurement point, result names descending. The where phrase is raw SQL placed directly
 // behind the number, so it starts with a blank and a conjunction.
 QString spectra_record_query(std::int32_t last_processed_record, const QString& where_phrase);
+// The same records in Id order, so a pass that stops after some of them can go on after
+// the last one it handled without skipping any.
+QString spectra_record_query_by_id(std::int32_t last_processed_record, const QString& where_phrase);
 QString spectra_newest_record_query();
 QString spectra_show_all_query();
 QString spectra_show_last_100_query();
@@ -21,6 +24,9 @@ QString spectra_show_last_100_query();
 QString scalar_results_record_query(std::int32_t last_processed_record, const QString& keyphrase);
 QString scalar_results_newest_record_query();
 QString scalar_results_show_all_query(const QString& keyphrase);
+
+// The wavelength grid of one spectrum record, by its result id and run id as texts.
+QString wavelength_query(const QString& result_id, const QString& run_id);
 
 // The text as the content of an SQL string literal: every apostrophe doubled.
 QString sql_literal_content(const QString& text);

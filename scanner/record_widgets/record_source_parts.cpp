@@ -60,8 +60,6 @@ record_source_parts::record_source_parts(QWidget& window, record_source_design d
     Lumotrax_sql_connection = std::make_unique<database::sql_connection>();
     Lumotrax_query = std::make_unique<database::sql_dataset>(*Lumotrax_sql_connection);
     Lumotrax_query->set_text(QStringLiteral("select * from Spectra"));
-    // The grid shows the record set as it was read, without running the text again.
-    Lumotrax_query->keep_copy(grid_row_limit);
     Lumotrax_wavelength_query = std::make_unique<database::sql_dataset>(*Lumotrax_sql_connection);
     for (record_grid* grid : window_grids_) {
         grid->setParent(&window_);
@@ -98,6 +96,7 @@ record_source_parts::record_source_parts(QWidget& window, record_source_design d
     DBGrid1->refresh = [this] {
         // The record set is read afresh and shown; one that was closed is closed again.
         const bool was_active = Lumotrax_query->active();
+        Lumotrax_query->keep_copy(grid_row_limit);
         const auto keep_closed = qScopeGuard([&] {
             if (!was_active)
                 Lumotrax_query->close();
@@ -151,7 +150,8 @@ void record_source_parts::show_all() {
 }
 
 QString record_source_parts::sql_query() {
-    return spectra_record_query(last_processed_record, SQL_where_phrase);
+    return records_in_id_order ? spectra_record_query_by_id(last_processed_record, SQL_where_phrase)
+                               : spectra_record_query(last_processed_record, SQL_where_phrase);
 }
 
 void record_source_parts::get_last_measured_record() {
@@ -193,9 +193,11 @@ void record_source_parts::disconnect_from_corona() {
 void record_source_parts::update_query() {
     Lumotrax_query->close();
     Lumotrax_query->set_text(sql_query());
-    Lumotrax_query->open();
-    // A hidden window's grid is filled when the window is shown.
+    // A hidden window's grid is filled when the window is shown; until then the record
+    // set is only read forward, without a copy, however many records it holds.
     grid_stale_ = !window_.isVisible();
+    Lumotrax_query->keep_copy(grid_stale_ ? 0 : grid_row_limit);
+    Lumotrax_query->open();
     if (!grid_stale_)
         DBGrid1->show_result(Lumotrax_query->kept_copy());
 }
@@ -280,6 +282,7 @@ void record_source_parts::browse(database::sql_dataset& query, record_grid& grid
                                  const QString& text) {
     query.close();
     query.set_text(text);
+    query.keep_copy(grid_row_limit);
     query.open();
     grid.show_result(query.kept_copy());
     if (&grid == DBGrid1)
@@ -291,7 +294,7 @@ void record_source_parts::refresh_stale_grid() {
     if (!grid_stale_ || !Lumotrax_query->active())
         return;
     grid_stale_ = false;
-    DBGrid1->show_result(Lumotrax_query->kept_copy());
+    platform::run_guarded(DBGrid1->refresh);
 }
 
 void record_source_parts::on_click(QPushButton* button, std::function<void()> handler) {

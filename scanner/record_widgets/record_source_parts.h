@@ -71,6 +71,8 @@ public:
     // Whether last_measured_record was fetched from the database at least once.
     bool last_measured_record_known = false;
     QString SQL_where_phrase;
+    // The record query delivers new records in Id order instead of by load and point.
+    bool records_in_id_order = false;
 
     virtual void show_all();
     // The text of the record query.

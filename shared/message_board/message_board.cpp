@@ -54,7 +54,10 @@ void message_board::post_error(const QString& text) {
     const QString stamp = date_time_text() + QStringLiteral("  ");
     if (!repeating_.isEmpty() && masked == repeating_ && !lines_.isEmpty()) {
         ++repeats_;
-        lines_.last() = stamp + masked + QStringLiteral(" (%1 times)").arg(repeats_);
+        const int again = repeats_ - 1;
+        lines_.last() = stamp + masked +
+                        (again == 1 ? QStringLiteral(" (repeated once)")
+                                    : QStringLiteral(" (repeated %1 times)").arg(again));
         notify(change::kind::replaced_last, {lines_.last()});
         return;
     }

@@ -5,7 +5,7 @@
 #include "shared/basics/sprachen.h"
 #include "shared/language_editor/language_editor_unit.h"
 #include "shared/message_board/memo/message_memo.h"
-#include "tests/support/scratch_fixture.h"
+#include "tests/scanner/main_window_site.h"
 #include "tools/demo_database/inline_database.h"
 
 #include <QCheckBox>
@@ -22,70 +22,36 @@ namespace {
 
 using main_window = TLumotrax_spectrum_scanner_main;
 
-// The main window on a KALIX installation in the scratch directory, with an embedded
-// in-line database that holds spectra up to Id 7 and sheet resistances up to Id 4.
-class main_window_test : public scratch_fixture {
+// The main window with an in-line database that holds spectra up to Id 7 and sheet
+// resistances up to Id 4.
+class main_window_test : public main_window_site {
 protected:
     main_window_test() {
-        basics_start_up();
-        kalix_ = make_kalix_installation(QStringLiteral("kalix"), QStringLiteral("DemoCoating"),
-                                         {QStringLiteral("T")});
-        write_file(QStringLiteral("program/kalix_path.ini"), (kalix_ + "\r\n").toUtf8());
-        database_file_ = path(QStringLiteral("inline.db"));
-        {
-            QSqlDatabase db = demo_db::open_database_file(database_file_, fixture_connection);
-            for (std::int64_t id = 1; id <= 7; ++id) {
-                demo_db::spectrum_row row;
-                row.id = id;
-                row.load_id = QStringLiteral("L1");
-                row.result_name = QStringLiteral("Transmission");
-                row.values = QStringLiteral("1;2;3");
-                demo_db::insert_spectrum(db, row);
-            }
-            for (std::int64_t id = 1; id <= 4; ++id) {
-                demo_db::scalar_row row;
-                row.id = id;
-                row.result_name = QStringLiteral("Sheet resistance");
-                demo_db::insert_scalar(db, row);
-            }
-            db.close();
+        QSqlDatabase& db = main_window_site::database(QStringLiteral("inline"));
+        for (std::int64_t id = 1; id <= 7; ++id) {
+            demo_db::spectrum_row row;
+            row.id = id;
+            row.load_id = QStringLiteral("L1");
+            row.result_name = QStringLiteral("Transmission");
+            row.values = QStringLiteral("1;2;3");
+            demo_db::insert_spectrum(db, row);
         }
-        QSqlDatabase::removeDatabase(fixture_connection);
+        for (std::int64_t id = 1; id <= 4; ++id) {
+            demo_db::scalar_row row;
+            row.id = id;
+            row.result_name = QStringLiteral("Sheet resistance");
+            demo_db::insert_scalar(db, row);
+        }
     }
 
-    ~main_window_test() override {
-        window_.reset();
-        basics_shut_down();
-    }
+    QString database() const { return connection_string(QStringLiteral("inline")); }
 
-    QString database() const {
-        return QStringLiteral("Provider=SQLite;Data Source=") + database_file_;
-    }
-
-    void settings(const QStringList& lines) {
-        write_file(QStringLiteral("kalix/lumotrax_sql_spectrum_scanner.ini"),
-                   (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
-    }
     // Settings with all three databases on the embedded one.
     void all_sources(const QString& q, const QString& p, const QString& s) {
         settings({QStringLiteral("Lumotrax Q connection string"), q,
                   QStringLiteral("Lumotrax P connection string"), p,
                   QStringLiteral("Sheetresistance connection string"), s});
     }
-
-    main_window& create() {
-        window_ = std::make_unique<main_window>();
-        window_->FormCreate();
-        return *window_;
-    }
-    QStringList board() const { return window_->messages->board().lines(); }
-
-    QString kalix_;
-    std::unique_ptr<main_window> window_;
-
-private:
-    static constexpr const char* fixture_connection = "main_window_fixture";
-    QString database_file_;
 };
 
 TEST_F(main_window_test, start_up_with_a_complete_settings_file) {

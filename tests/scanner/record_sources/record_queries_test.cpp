@@ -24,6 +24,13 @@ TEST(record_queries, texts_are_sent_exactly_as_written) {
         {"where phrase stays raw SQL", spectra_record_query(0, " and LoadId='A'"),
          "Select * from Spectra where Id>0 and LoadId='A' order by "
          "loadId,MeasPointIndex,resultname desc"},
+        {"P records in Id order", spectra_record_query_by_id(12, " and LoadId='A'"),
+         "Select * from Spectra where Id>12 and LoadId='A' order by Id"},
+        {"wavelength grid of a record", wavelength_query("{AB-1}", "17"),
+         "select * from WavelengtsArrays\n\rwhere ResultID='{AB-1}'\n\rand Run_ID='17'"},
+        {"wavelength grid, apostrophes doubled", wavelength_query("x' or '1'='1", "1'"),
+         "select * from WavelengtsArrays\n\rwhere ResultID='x'' or ''1''=''1'\n\rand "
+         "Run_ID='1'''"},
         {"negative index", spectra_record_query(-1, {}),
          "Select * from Spectra where Id>-1 order by loadId,MeasPointIndex,resultname desc"},
         {"sheet-resistance record query after 500",

@@ -58,7 +58,7 @@ TEST_F(message_board_test, a_repeated_error_folds_into_its_line_until_another_li
     messages.post_error(error);
     messages.post_error(error);
     ASSERT_EQ(messages.line_count(), 1);
-    EXPECT_TRUE(messages.lines().last().endsWith(error + QStringLiteral(" (3 times)")));
+    EXPECT_TRUE(messages.lines().last().endsWith(error + QStringLiteral(" (repeated 2 times)")));
 
     messages.post(QStringLiteral("Start-up finished."));
     messages.post_error(error);
@@ -135,7 +135,7 @@ TEST_F(message_board_test, the_memo_shows_exactly_the_board) {
     messages.post_error(QStringLiteral("err"));
     messages.post_error(QStringLiteral("err"));
     EXPECT_EQ(shown(), messages.lines().join(u'\n'));
-    EXPECT_TRUE(shown().endsWith(QStringLiteral("err (2 times)")));
+    EXPECT_TRUE(shown().endsWith(QStringLiteral("err (repeated once)")));
     messages.trim(1);
     EXPECT_EQ(shown(), messages.lines().join(u'\n'));
     messages.trim(0);
