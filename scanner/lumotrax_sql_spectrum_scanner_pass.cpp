@@ -36,6 +36,7 @@ void TLumotrax_spectrum_scanner_main::timer_action() {
         return;
     Timer1->stop();
     QCoreApplication::processEvents();
+    painted_.start();
     QString step;
     try {
         compose_total_output_path();
@@ -237,12 +238,12 @@ void TLumotrax_spectrum_scanner_main::pass_failed(const QString& step, const QSt
 }
 
 void TLumotrax_spectrum_scanner_main::pass_completed() {
+    action_label->setText(QStringLiteral("Scan inline folder ..."));
     if (failed_step_.isEmpty())
         return;
     send_message(failed_step_ + QStringLiteral(" working again."));
     failed_step_.clear();
     failed_text_.clear();
-    action_label->setText(QStringLiteral("Scan inline folder ..."));
 }
 
 void TLumotrax_spectrum_scanner_main::post_unwritten_folders() {
@@ -254,7 +255,7 @@ void TLumotrax_spectrum_scanner_main::post_unwritten_folders() {
 }
 
 void TLumotrax_spectrum_scanner_main::keep_board_painted(const QString& progress) {
-    if (painted_.isValid() && painted_.elapsed() < repaint_interval_ms)
+    if (painted_.elapsed() < repaint_interval_ms)
         return;
     painted_.start();
     action_label->setText(progress);

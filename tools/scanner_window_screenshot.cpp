@@ -1,6 +1,7 @@
 // Renders the main window of Lumotrax_SQL_spectrum_scanner on a demo site into a PNG, after
-// its start-up, for the README and for looking at the layout without a desktop:
-//   scanner_window_screenshot <site folder> <picture.png>
+// its start-up and, with --passes N, after "Start scan" and N passes of the scan timer, for
+// the README and for running the program on a site without a desktop:
+//   scanner_window_screenshot <site folder> <picture.png> [--passes N]
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "shared/basics/program_folders.h"
 #include "shared/platform/folders.h"
@@ -9,11 +10,21 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTimer>
+
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 int main(int argc, char* argv[]) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: scanner_window_screenshot <site folder> <picture.png>\n");
+    int passes = 0;
+    if (argc == 5 && std::strcmp(argv[3], "--passes") == 0)
+        passes = std::atoi(argv[4]);
+    if ((argc != 3 && argc != 5) || passes < 0) {
+        std::fprintf(stderr,
+                     "usage: scanner_window_screenshot <site folder> <picture.png> [--passes N]\n");
         return 2;
     }
     QApplication application(argc, argv);
@@ -29,6 +40,16 @@ int main(int argc, char* argv[]) {
     window.FormCreate();
     window.show();
     QApplication::processEvents();
+    if (passes > 0) {
+        // Scanning from the stored indices, as the operator would with the box ticked.
+        window.start_with_latest_processed_record->setChecked(true);
+        window.active_button->click();
+        for (int pass = 0; pass < passes; ++pass) {
+            window.timer_action();
+            window.Timer1->stop();
+            QApplication::processEvents();
+        }
+    }
     const bool saved = window.grab().save(picture);
     window.close();
     basics_shut_down();
