@@ -1,4 +1,5 @@
 #include "scanner/Lumotrax_SQL_unit.h"
+#include "scanner/bridge/hand_over.h"
 #include "scanner/bridge/sheetresistance_file.h"
 #include "scanner/bridge/spectrum_names.h"
 #include "scanner/bridge/xy_file.h"

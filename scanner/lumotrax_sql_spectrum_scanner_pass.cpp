@@ -1,17 +1,16 @@
 #include "scanner/Lumotrax_SQL_unit.h"
+#include "scanner/bridge/hand_over.h"
 #include "scanner/bridge/sheetresistance_file.h"
+#include "scanner/bridge/xy_file.h"
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "scanner/sheetresistance_sql_access_form_unit.h"
 #include "shared/basics/number_text.h"
-#include "shared/basics/program_folders.h"
 #include "shared/basics/sprachen.h"
 #include "shared/database/sql_dataset.h"
 #include "shared/message_board/memo/message_memo.h"
-#include "shared/platform/file_ops.h"
 #include "shared/platform_widgets/error_reporting_application.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
@@ -204,25 +203,9 @@ void TLumotrax_spectrum_scanner_main::process_all_sheetresistance_records() {
 
 void TLumotrax_spectrum_scanner_main::write_sheetresistance_file(
     const sheetresistance_result& result, const QString& file_name) {
-    const QString folder = sheetresistance_target_folder();
-    const QString temp = unique_temp_name(folder);
-    QFile file(temp);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        throw std::runtime_error(QStringLiteral("Cannot create file \"%1\". %2")
-                                     .arg(temp, file.errorString())
-                                     .toStdString());
-    const QByteArray content = sheetresistance_file_content(result);
-    const bool written = file.write(content) == content.size() && file.flush();
-    const QString reason = file.errorString();
-    file.close();
-    if (!written) {
-        QFile::remove(temp);
-        throw std::runtime_error(
-            QStringLiteral("Cannot write file \"%1\". %2").arg(temp, reason).toStdString());
-    }
     // A result of that name is there already: it is kept.
-    if (!platform::rename_no_overwrite(temp, folder + file_name))
-        QFile::remove(temp);
+    hand_over_new_file(sheetresistance_target_folder(), file_name,
+                       sheetresistance_file_content(result));
 }
 
 void TLumotrax_spectrum_scanner_main::pass_failed(const QString& step, const QString& text) {

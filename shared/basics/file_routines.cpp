@@ -6,6 +6,9 @@
 #include "shared/platform/file_ops.h"
 #include "shared/platform/paths.h"
 
+#include <QFile>
+
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -86,4 +89,21 @@ bool is_read_only(const QString& name) {
     if (!platform::list_directory(name, entries) || entries.empty())
         return false;
     return entries.front().is_read_only;
+}
+
+QString write_unique_temp_file(const QString& folder, const QByteArray& content) {
+    const QString temp = unique_temp_name(folder);
+    QFile file(temp);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw std::runtime_error(QStringLiteral("Cannot create file \"%1\". %2")
+                                     .arg(temp, file.errorString())
+                                     .toStdString());
+    if (file.write(content) != content.size() || !file.flush()) {
+        const QString reason = file.errorString();
+        file.close();
+        QFile::remove(temp);
+        throw std::runtime_error(
+            QStringLiteral("Cannot write file \"%1\". %2").arg(temp, reason).toStdString());
+    }
+    return temp;
 }

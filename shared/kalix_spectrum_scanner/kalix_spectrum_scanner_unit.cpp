@@ -326,13 +326,7 @@ void TKALIX_spectrum_scanner::alive_timerTimer() {
     const QString folder = kalix_path + QStringLiteral("live_signals");
     if (!platform::folder_exists(folder))
         platform::make_folder(folder);
-    const QString temp = unique_temp_name(folder);
-    QFile file(temp);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        throw std::runtime_error(QStringLiteral("Cannot create file \"%1\". %2")
-                                     .arg(temp, file.errorString())
-                                     .toStdString());
-    file.close();
+    const QString temp = write_unique_temp_file(folder, {});
     // Somebody may have re-created the signal meanwhile: then the spare file goes.
     if (!platform::rename_no_overwrite(temp, live_signal_file))
         platform::delete_file(temp);

@@ -1,3 +1,4 @@
+#include "scanner/bridge/hand_over.h"
 #include "scanner/bridge/sheetresistance_file.h"
 #include "scanner/bridge/spectrum_names.h"
 #include "scanner/bridge/xy_file.h"
