@@ -1,0 +1,1 @@
+#include "scanner/csv/csv_archive.h"
