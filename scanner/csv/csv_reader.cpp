@@ -269,6 +269,9 @@ void plan_value_rows(const QStringList& lines, csv_layout& layout) {
                                       .arg(layout.no_rows));
         j += layout.no_rows;
     }
+    // A table without rows would make a scan file of nothing.
+    if (layout.no_rows == 0)
+        layout.missing.append(QStringLiteral("no position rows"));
     if (found == 0)
         layout.missing.append(QStringLiteral("no spectrum line"));
     else if (found < 3)
