@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -220,17 +221,25 @@ void read_position_table(const QStringList& lines, csv_layout& layout) {
 }
 
 // The last field of the stamp line named "sheet resistance", the line's last field excepted
-// (the in-line system ends the line with a blank field).
+// (the in-line system ends the line with a blank field). A plain loop over the characters: a
+// damaged stamp line may hold millions of fields.
 int sheet_resistance_column(QStringView stamp_line) {
-    field_walk walk(stamp_line);
+    constexpr qsizetype word_size = 16; // "sheet resistance"
     int column = 0;
-    for (int n = 1;; ++n) {
-        const QStringView field = walk.next();
-        if (walk.at_end())
-            return column;
-        if (is_sheet_resistance(field))
+    int n = 1;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < stamp_line.size(); ++i) {
+        if (stamp_line[i] != u';')
+            continue;
+        if (i - start >= word_size &&
+            is_sheet_resistance(trimmed_view(stamp_line.sliced(start, i - start))))
             column = n;
+        if (n == std::numeric_limits<int>::max())
+            return column;
+        ++n;
+        start = i + 1;
     }
+    return column;
 }
 
 bool identify_positions(const QStringList& lines, csv_layout& layout) {

@@ -259,7 +259,8 @@ TEST(csv_reader,
     EXPECT_EQ(slot(first_stamp.scan, 1, 3, 2), value_of(3, 1, 2));
 
     // A spectrum line at index 0 counts for the ranges but the value reading starts at line 1,
-    // so its blocks are the next three spectrum lines.
+    // so its blocks are the next three spectrum lines; the fourth spectrum, which the value
+    // reading does not find, repeats the axis of the third range block.
     csv_builder s;
     s.lines = {QStringLiteral("Spectrum overview"),
                QStringLiteral(";"),
@@ -267,16 +268,14 @@ TEST(csv_reader,
                QStringLiteral("nm"),
                QStringLiteral("x"),
                QStringLiteral("x")};
-    s.stamp()
-        .position_rows(1)
-        .long_block(0, 380, 5, 2)
-        .long_block(1, 380, 5, 2)
-        .long_block(2, 380, 5, 2);
+    s.stamp().position_rows(1).long_block(0, 380, 5, 2).long_block(1, 400, 5, 2);
+    s.long_block(2, 500, 5, 2);
     const read_file r = read_all(s.lines);
     ASSERT_TRUE(r.layout.complete());
-    EXPECT_EQ(r.scan.x_min[0], 200.0f);
+    EXPECT_EQ(r.scan.x_min, (std::vector<float>{200, 380, 400, 400}));
     EXPECT_EQ(slot(r.scan, 0, 0, 1), value_of(0, 0, 1));
     EXPECT_EQ(slot(r.scan, 0, 2, 1), value_of(2, 0, 1));
+    EXPECT_EQ(slot(r.scan, 0, 3, 1), 0.0f);
 }
 
 // Position table ------------------------------------------------------------------------
