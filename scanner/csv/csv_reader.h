@@ -84,8 +84,9 @@ struct csv_layout {
     // a block without spectrum line.
     std::array<qsizetype, csv_spectra> value_rows{-1, -1, -1, -1};
 
-    // What keeps the file from a scan file when its stamp line was found: missing blocks,
-    // value rows the file does not hold, a size beyond the bounds above.
+    // What keeps the file from a scan file when its stamp line was found: a position table
+    // without rows, fewer than three blocks, value rows the file does not hold, a size beyond
+    // the bounds above.
     QStringList missing;
     // Board lines of this phase, each naming the file.
     QStringList board_lines;

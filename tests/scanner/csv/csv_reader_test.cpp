@@ -3,6 +3,7 @@
 #include "shared/platform/line_list.h"
 
 #include "test_data_path.h"
+#include "tests/support/scratch_fixture.h"
 
 #include <QDate>
 #include <QElapsedTimer>
@@ -491,6 +492,18 @@ TEST(csv_reader, nothing_of_an_earlier_file_survives_in_the_container) {
     EXPECT_EQ(slot(scan, 1, 2, 0), 0.0f);
     for (int w = 0; w < 6; ++w)
         EXPECT_EQ(slot(scan, 1, 3, w), 0.0f);
+}
+
+using csv_reader_file = scratch_fixture;
+
+TEST_F(csv_reader_file, time_of_measurement_is_the_files_last_write_time) {
+    const QString csv = write_file(QStringLiteral("in/a.csv"), "stamp\r\n");
+    age_file(csv, 36 * 3600);
+    const QDateTime written = csv_file_time(csv);
+    EXPECT_NEAR(written.secsTo(QDateTime::currentDateTime()), 36 * 3600, 60);
+    const csv_layout layout = read_csv_layout({QStringLiteral("stamp")}, file_name, written, 3);
+    EXPECT_DOUBLE_EQ(layout.time_of_measurement, to_day_number(written));
+    EXPECT_FALSE(csv_file_time(path(QStringLiteral("in/gone.csv"))).isValid());
 }
 
 // Damaged input: each case must end quickly with a defined result -----------------------
