@@ -52,6 +52,9 @@ csv_archive_result archive_csv_file(const QString& csv_file, const QString& home
                                     const QString& product, const QDate& date,
                                     const QString& ovix_name) {
     csv_archive_result result;
+    // Without an installation folder "archive" would name a folder of the working directory.
+    if (home.isEmpty())
+        return result;
     const QString archive_root = platform::join_path(home, QStringLiteral("archive"));
     if (!platform::folder_exists(archive_root))
         return result;

@@ -44,7 +44,8 @@ QString csv_archive_folder(const QString& home, const QString& product, const QD
                            const QString& ovix_name);
 
 struct csv_archive_result {
-    // False when the installation has no folder "archive": nothing was done or reported.
+    // False when there is no installation folder or it has no folder "archive": nothing was
+    // done or reported.
     bool attempted = false;
     // True when the copy stands under its final name.
     bool archived = false;

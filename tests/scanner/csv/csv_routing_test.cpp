@@ -495,6 +495,17 @@ TEST_F(csv_archive_files, no_archive_folder_no_archiving) {
     EXPECT_TRUE(r.archive_path.isEmpty());
     EXPECT_TRUE(r.status_texts.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("kalix/archive"))));
+
+    // No postbake installation configured: its empty folder is no place to archive, even
+    // when the working directory happens to hold an archive folder.
+    QDir().mkpath(path(QStringLiteral("archive")));
+    const QString working = QDir::currentPath();
+    QDir::setCurrent(path(QString()));
+    const csv_archive_result unconfigured = archive_csv_file(
+        csv, QString(), QStringLiteral("PB"), QDate(2024, 3, 7), QStringLiteral("OVIX1"));
+    QDir::setCurrent(working);
+    EXPECT_FALSE(unconfigured.attempted);
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("archive/PB"))));
 }
 
 TEST_F(csv_archive_files, same_name_already_archived) {
