@@ -22,6 +22,7 @@ class message_memo;
 class sprachen;
 struct lumotrax_scanner_settings;
 struct sheetresistance_result;
+struct csv_route;
 
 // The main window of Lumotrax_SQL_spectrum_scanner: its settings, the processed-record
 // indices of the three databases, the two name translation tables, the message board and
@@ -108,6 +109,8 @@ public:
     bool write_last_lumotrax_indices();
 
     void set_new_product() override;
+    // The position offsets of the postbake samples from kalix_postbake_path.ini.
+    void read_additional_postbake_ini_data(const QStringList& sl) override;
     void active_buttonClick() override;
     void initialize_sc_data() override;
 
@@ -148,11 +151,16 @@ private:
     // Loads whose id had to be changed for a file name, said once each.
     QSet<QString> renamed_loads_;
     QElapsedTimer painted_;
+    bool progress_shown_ = false;
 
     void lumotrax_q_step();
     void lumotrax_p_step();
     void sheetresistance_step();
     void csv_step();
+    void process_csv_file(const QString& full_name);
+    // False when a scan file due for the file could not be written.
+    bool write_scan_files(const csv_route& route);
+    void put_aside_unprocessed(const QString& full_name);
     void pass_failed(const QString& step, const QString& text);
     void pass_completed();
     void post_unwritten_folders();

@@ -142,11 +142,6 @@ void TLumotrax_spectrum_scanner_main::sheetresistance_step() {
     process_all_sheetresistance_records();
 }
 
-void TLumotrax_spectrum_scanner_main::csv_step() {
-    // Without a Q database the in-line system's csv files are the input; nothing to do
-    // until that path is in place.
-}
-
 void TLumotrax_spectrum_scanner_main::process_all_sheetresistance_records() {
     Tsheetresistance_sql_access_form& source = *sheetresistance_sql_access_form;
     database::sql_dataset& records = *source.Lumotrax_query;
@@ -221,7 +216,11 @@ void TLumotrax_spectrum_scanner_main::pass_failed(const QString& step, const QSt
 }
 
 void TLumotrax_spectrum_scanner_main::pass_completed() {
-    action_label->setText(QStringLiteral("Scan inline folder ..."));
+    // The progress of a long loop or an error gives the status line back; what the csv
+    // step said about its files stays.
+    if (progress_shown_ || !failed_step_.isEmpty())
+        action_label->setText(QStringLiteral("Scan inline folder ..."));
+    progress_shown_ = false;
     if (failed_step_.isEmpty())
         return;
     send_message(failed_step_ + QStringLiteral(" working again."));
@@ -241,6 +240,7 @@ void TLumotrax_spectrum_scanner_main::keep_board_painted(const QString& progress
     if (painted_.elapsed() < repaint_interval_ms)
         return;
     painted_.start();
+    progress_shown_ = true;
     action_label->setText(progress);
     action_label->repaint();
     messages->viewport()->repaint();

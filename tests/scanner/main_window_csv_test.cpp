@@ -1,0 +1,218 @@
+#include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
+#include "shared/basics/scan_data.h"
+#include "tests/scanner/main_window_site.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+using main_window = TLumotrax_spectrum_scanner_main;
+
+// The csv path: no Q database; the input folder "input" and the channel T of DemoCoating,
+// with an archive folder in the installation.
+class main_window_csv : public main_window_site {
+protected:
+    main_window_csv() {
+        const QString input = path("input");
+        QDir().mkpath(input);
+        QDir().mkpath(path("kalix/archive"));
+        write_file("program/kalix_scanner.ini",
+                   (QStringList{input, "T", "False", "1", "125", "", "Insitu input path", "\\", "",
+                                "0", "", "true"}
+                        .join("\r\n") +
+                    "\r\n")
+                       .toUtf8());
+        measurement_ = production_csv(20);
+    }
+
+    // A production measurement as the in-line system writes it: plate 4711, `positions`
+    // position rows 100 mm apart, four long-form blocks of five points.
+    static QByteArray production_csv(int positions) {
+        QByteArray csv = "Measurement report\r\nLine;4\r\nRecipe;Low-E\r\nOperator;day\r\n"
+                         "Date;2026-12-10\r\n"
+                         "Stamp;Plate;Kind;Position;X;Y;Glass;Sheet Resistance; \r\n";
+        for (int p = 0; p < positions; ++p)
+            csv += QByteArray::number(p + 1) + ";4711;Sheet Resistance;" +
+                   QByteArray::number(100 * (p + 1)) + ";0;0;1.0;2.5;\r\n";
+        for (int block = 1; block <= 4; ++block) {
+            csv += "Spectrum;channel " + QByteArray::number(block) + "\r\n;\r\n";
+            csv += "380;390;400;410;420\r\nnm;nm;nm;nm;nm;\r\n";
+            for (int p = 0; p < positions; ++p)
+                csv += QByteArray::number(block) + ".1;0.2;0.3;0.4;0." +
+                       QByteArray::number(p % 10) + "\r\n";
+        }
+        return csv;
+    }
+
+    main_window& started() {
+        main_window& w = create();
+        w.active_button->click();
+        return w;
+    }
+    void pass() {
+        window_->timer_action();
+        window_->Timer1->stop();
+        QCoreApplication::processEvents();
+    }
+
+    QString drop(const QString& name, const QByteArray& content) {
+        return write_file("input/" + name, content);
+    }
+    QStringList input_files() const {
+        return QDir(path("input")).entryList({"*.csv"}, QDir::Files, QDir::Name);
+    }
+    QString scan_folder() const {
+        return path("kalix/database/products/DemoCoating/measurements/T/new");
+    }
+    QString archive_day(const QDate& day) const {
+        return path(QStringLiteral("kalix/archive/DemoCoating/%1/%2/%3/T")
+                        .arg(day.year())
+                        .arg(day.month())
+                        .arg(day.day()));
+    }
+
+    QByteArray measurement_;
+};
+
+TEST_F(main_window_csv, a_measurement_becomes_a_scan_file_and_is_archived_and_deleted) {
+    drop("line4_0815.csv", measurement_);
+    main_window& w = started();
+    pass();
+    EXPECT_TRUE(input_files().isEmpty());
+    const QString scan = scan_folder() + "/4711.scn";
+    ASSERT_TRUE(QFile::exists(scan)) << board().join('\n').toStdString();
+    scan_data read;
+    read.loadfromfile(scan);
+    EXPECT_EQ(read.no_positions, 20);
+    EXPECT_EQ(read.positions.front(), 100);
+    EXPECT_EQ(read.positions.back(), 2000);
+    EXPECT_EQ(read_file(archive_day(QDate::currentDate()) + "/line4_0815.csv"), measurement_);
+    EXPECT_TRUE(board().contains("Product identification: production") ||
+                !board().filter("Product identification").isEmpty());
+    EXPECT_EQ(w.zeiss_plate, 4711);
+    EXPECT_EQ(w.postbake_mode, -1);
+    // Nothing is left to process: the count stays on the status line, no box is shown.
+    pass();
+    EXPECT_EQ(w.action_label->text(), "No files to process ...");
+    EXPECT_TRUE(ui().messages.isEmpty());
+}
+
+TEST_F(main_window_csv, forty_files_take_two_passes) {
+    for (int i = 0; i < 40; ++i)
+        drop(QStringLiteral("m%1.csv").arg(i, 2, 10, QLatin1Char('0')), measurement_);
+    started();
+    pass();
+    EXPECT_EQ(input_files().size(), 9);
+    pass();
+    EXPECT_TRUE(input_files().isEmpty());
+    EXPECT_EQ(QDir(archive_day(QDate::currentDate())).entryList({"*.csv"}, QDir::Files).size(), 40);
+}
+
+TEST_F(main_window_csv, short_and_broken_files_leave_the_input_without_a_scan_file) {
+    QByteArray ten;
+    for (int i = 0; i < 10; ++i)
+        ten += "line\r\n";
+    // A production file first: files that are not routed are archived where the last
+    // routed file went.
+    drop("0_production.csv", measurement_);
+    drop("a_ten.csv", ten);
+    drop("b_eleven.csv", ten + "Stamp;Plate;Kind;Position\r\n");
+    drop("c_noise.csv", QByteArray(5000, ';') + "\r\n" + QByteArray(200, '\x01') + "\r\n" + ten);
+    started();
+    pass();
+    EXPECT_TRUE(input_files().isEmpty());
+    EXPECT_EQ(QDir(scan_folder()).entryList(QDir::Files), QStringList{"4711.scn"});
+    EXPECT_EQ(QDir(archive_day(QDate::currentDate())).entryList({"*.csv"}, QDir::Files),
+              (QStringList{"0_production.csv", "a_ten.csv", "b_eleven.csv", "c_noise.csv"}));
+    EXPECT_FALSE(board().filter("b_eleven.csv").isEmpty()) << board().join('\n').toStdString();
+    EXPECT_TRUE(ui().messages.isEmpty());
+}
+
+TEST_F(main_window_csv, archive_by_date_of_measurement) {
+    write_file("kalix/kalix.ini", "Archive using date of measurement\r\n1\r\n");
+    const QString file = drop("late.csv", measurement_);
+    const QDate new_year_eve(QDate::currentDate().year() - 1, 12, 31);
+    QFile touched(file);
+    ASSERT_TRUE(touched.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(touched.setFileTime(QDateTime(new_year_eve, QTime(23, 0)),
+                                    QFileDevice::FileModificationTime));
+    touched.close();
+    started();
+    pass();
+    EXPECT_TRUE(QFile::exists(archive_day(new_year_eve) + "/late.csv"));
+}
+
+TEST_F(main_window_csv, a_name_already_in_the_archive_keeps_the_archived_copy) {
+    write_file(QStringLiteral("kalix/archive/DemoCoating/%1/%2/%3/T/same.csv")
+                   .arg(QDate::currentDate().year())
+                   .arg(QDate::currentDate().month())
+                   .arg(QDate::currentDate().day()),
+               "first");
+    drop("same.csv", measurement_);
+    main_window& w = started();
+    pass();
+    EXPECT_EQ(read_file(archive_day(QDate::currentDate()) + "/same.csv"), "first");
+    EXPECT_TRUE(w.action_label->text().startsWith("Error renaming file ") ||
+                w.action_label->text() == "No files to process ...");
+    // The scan file holds the content, so the csv file goes.
+    EXPECT_TRUE(input_files().isEmpty());
+    EXPECT_TRUE(QFile::exists(scan_folder() + "/4711.scn"));
+}
+
+TEST_F(main_window_csv, a_file_neither_converted_nor_archived_is_set_aside) {
+    QDir(path("kalix/archive")).removeRecursively();
+    QDir().mkpath(scan_folder() + "/4711.scn"); // a folder stands where the scan file goes
+    drop("kept.csv", measurement_);
+    started();
+    pass();
+    EXPECT_TRUE(input_files().isEmpty());
+    EXPECT_EQ(read_file(path("input/unprocessed/kept.csv")), measurement_);
+    EXPECT_FALSE(board().filter("could not be written").isEmpty())
+        << board().join('\n').toStdString();
+    EXPECT_FALSE(board().filter("kept as").isEmpty());
+}
+
+#ifdef Q_OS_UNIX
+TEST_F(main_window_csv, a_file_still_being_written_stays_for_a_later_pass) {
+    const QString file = drop("busy.csv", measurement_);
+    QProcess writer;
+    writer.start("/bin/sh", {"-c", "exec 3>>\"$0\"; echo ready; read x", file});
+    ASSERT_TRUE(writer.waitForStarted(10000));
+    ASSERT_TRUE(writer.waitForReadyRead(10000));
+    main_window& w = started();
+    pass();
+    EXPECT_EQ(input_files(), QStringList{"busy.csv"});
+    EXPECT_TRUE(w.action_label->text().endsWith(" could not be copied - the file is open"));
+    writer.closeWriteChannel();
+    ASSERT_TRUE(writer.waitForFinished(10000));
+    pass();
+    EXPECT_TRUE(input_files().isEmpty());
+}
+#endif
+
+} // namespace
+
+namespace {
+
+TEST_F(main_window_csv, a_sample_without_postbake_installation_is_kept_not_lost) {
+    QDir(path("kalix/archive")).removeRecursively();
+    drop("sample.csv", production_csv(3)); // fewer than 15 positions: a postbake sample
+    main_window& w = started();
+    pass();
+    EXPECT_EQ(w.postbake_mode, 1);
+    EXPECT_TRUE(input_files().isEmpty());
+    EXPECT_EQ(read_file(path("input/unprocessed/sample.csv")), production_csv(3));
+    EXPECT_FALSE(board().filter("no postbake installation").isEmpty())
+        << board().join('\n').toStdString();
+    EXPECT_FALSE(QFile::exists("4711___A.scn"));
+}
+
+} // namespace
