@@ -2,6 +2,8 @@
 
 #include "shared/basics/number_text.h"
 
+#include <QStringList>
+
 QString spectra_record_query(std::int32_t last_processed_record, const QString& where_phrase) {
     return QStringLiteral("Select * from Spectra where Id>") +
            QString::number(last_processed_record) + where_phrase +
@@ -39,6 +41,16 @@ QString scalar_results_newest_record_query() {
 QString scalar_results_show_all_query(const QString& keyphrase) {
     return QStringLiteral("Select * from ScalarResults where resultname= '") +
            sql_literal_content(keyphrase) + QStringLiteral("' order by ID desc");
+}
+
+QString rerun_pane_query(const QString& load_id, int year, int month, int day) {
+    return QStringList{QStringLiteral("select * from Spectra "),
+                       QStringLiteral("where LoadID='") + sql_literal_content(load_id) + u'\'',
+                       QStringLiteral("and year(timestamp)=") + QString::number(year),
+                       QStringLiteral("and month(timestamp)=") + QString::number(month),
+                       QStringLiteral("and day(timestamp)=") + QString::number(day),
+                       QStringLiteral("order by MeasPointIndex,resultname desc")}
+        .join(QStringLiteral("\n\r"));
 }
 
 QString wavelength_query(const QString& result_id, const QString& run_id) {

@@ -25,6 +25,10 @@ QString scalar_results_record_query(std::int32_t last_processed_record, const QS
 QString scalar_results_newest_record_query();
 QString scalar_results_show_all_query(const QString& keyphrase);
 
+// The spectra of one historic pane, by its load id (apostrophes doubled) and its
+// production date, by measurement point and result names descending.
+QString rerun_pane_query(const QString& load_id, int year, int month, int day);
+
 // The wavelength grid of one spectrum record, by its result id and run id as texts.
 QString wavelength_query(const QString& result_id, const QString& run_id);
 

@@ -31,6 +31,12 @@ TEST(record_queries, texts_are_sent_exactly_as_written) {
         {"wavelength grid, apostrophes doubled", wavelength_query("x' or '1'='1", "1'"),
          "select * from WavelengtsArrays\n\rwhere ResultID='x'' or ''1''=''1'\n\rand "
          "Run_ID='1'''"},
+        {"re-run of a pane", rerun_pane_query("L0815", 2016, 5, 16),
+         "select * from Spectra \n\rwhere LoadID='L0815'\n\rand year(timestamp)=2016\n\rand "
+         "month(timestamp)=5\n\rand day(timestamp)=16\n\rorder by MeasPointIndex,resultname desc"},
+        {"re-run, apostrophe doubled", rerun_pane_query("O'Brien", 2024, 12, 1),
+         "select * from Spectra \n\rwhere LoadID='O''Brien'\n\rand year(timestamp)=2024\n\rand "
+         "month(timestamp)=12\n\rand day(timestamp)=1\n\rorder by MeasPointIndex,resultname desc"},
         {"negative index", spectra_record_query(-1, {}),
          "Select * from Spectra where Id>-1 order by loadId,MeasPointIndex,resultname desc"},
         {"sheet-resistance record query after 500",

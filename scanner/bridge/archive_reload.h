@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Re-loading the archived spectra of one pane into the current output folder.
+
+// archive folder + product\year\month\day\ovix_name\ (the three date parts as typed).
+QString archive_day_folder(const QString& archive_folder, const QString& product,
+                           const QString& year, const QString& month, const QString& day,
+                           const QString& ovix_name);
+
+// The masks of a pane's spectra in the order they are re-loaded: RC, RG, T, RG55.
+QStringList archive_spectrum_masks(const QString& pane_id);
+constexpr int rg_mask_index = 1;
+constexpr int rg55_mask_index = 3;
+
+// The dummy R55 spectrum that stands in for a missing one, and its name beside an RG
+// spectrum (the first "___RG" becomes "___RG55").
+QByteArray dummy_r55_spectrum();
+QString r55_name_for(const QString& rg_file_name);
+
+// What a sample file chosen in the archive says: the three folder levels above its folder
+// (empty where the path is not that deep) and the pane id before its first "___" (empty
+// when the name has none).
+struct archive_sample {
+    QString year;
+    QString month;
+    QString day;
+    QString pane_id;
+};
+archive_sample archive_sample_fields(const QString& file_name);
