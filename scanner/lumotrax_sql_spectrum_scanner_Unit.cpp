@@ -117,8 +117,11 @@ void TLumotrax_spectrum_scanner_main::build_controls() {
     test_row->addWidget(test_mode_0_button);
     test_row->addWidget(test_mode_1_button);
     panel_grid->addLayout(test_row, 1, 3);
-    panel_grid->setColumnStretch(4, 1);
+    rerun_pane_button = button("Re-run pane", "rerun_pane_button");
+    panel_grid->addWidget(rerun_pane_button, 0, 4);
+    panel_grid->setColumnStretch(5, 1);
     main_layout->addWidget(Panel1);
+    build_archive_panel();
 
     Label2 = label("Messages:", "Label2");
     Button2 = button("Clear messages", "Button2");
@@ -130,7 +133,7 @@ void TLumotrax_spectrum_scanner_main::build_controls() {
     messages = named(new message_memo(board::home_log_folder()), "messages");
     messages->setMinimumHeight(messages->fontMetrics().lineSpacing() * 12);
     main_layout->addWidget(messages, 1);
-    resize(900, 760);
+    resize(920, 820);
 
     for (auto [source, handler] : std::initializer_list<
              std::pair<QPushButton*, void (TLumotrax_spectrum_scanner_main::*)()>>{
@@ -144,9 +147,58 @@ void TLumotrax_spectrum_scanner_main::build_controls() {
              {ovix_assign_button, &TLumotrax_spectrum_scanner_main::ovix_assign_buttonClick},
              {nickname_button, &TLumotrax_spectrum_scanner_main::nickname_buttonClick},
              {test_mode_0_button, &TLumotrax_spectrum_scanner_main::test_mode_0_buttonClick},
-             {test_mode_1_button, &TLumotrax_spectrum_scanner_main::test_mode_1_buttonClick}})
+             {test_mode_1_button, &TLumotrax_spectrum_scanner_main::test_mode_1_buttonClick},
+             {rerun_pane_button, &TLumotrax_spectrum_scanner_main::rerun_pane_buttonClick},
+             {load_archive_spectra_button,
+              &TLumotrax_spectrum_scanner_main::load_archive_spectra_buttonClick},
+             {pick_archive_date_button,
+              &TLumotrax_spectrum_scanner_main::pick_archive_date_buttonClick}})
         platform::connect_guarded(source, &QPushButton::clicked, this,
                                   [this, handler] { (this->*handler)(); });
+}
+
+void TLumotrax_spectrum_scanner_main::build_archive_panel() {
+    Panel2 = named(new QFrame, "Panel2");
+    Panel2->setFrameShape(QFrame::StyledPanel);
+    Label12 = label("Re-load spectra from archive:", "Label12");
+    load_archive_spectra_button =
+        button("Load historic spectra from archive", "load_archive_spectra_button");
+    Label13 = label("Pane ID:", "Label13");
+    archive_pane_id_edit = named(new QLineEdit, "archive_pane_id_edit");
+    Label14 = label("Year:", "Label14");
+    archive_year_editor = named(new QLineEdit, "archive_year_editor");
+    Label15 = label("Month:", "Label15");
+    archive_month_editor = named(new QLineEdit, "archive_month_editor");
+    Label16 = label("Day:", "Label16");
+    archive_day_editor = named(new QLineEdit, "archive_day_editor");
+    pick_archive_date_button = button("Pick sample file", "pick_archive_date_button");
+    add_R55_spectrum_option =
+        named(new QCheckBox(QStringLiteral("Add R55 dummy spectrum if necessary")),
+              "add_R55_spectrum_option");
+    const int digits =
+        archive_year_editor->fontMetrics().horizontalAdvance(QStringLiteral("00000"));
+    archive_year_editor->setFixedWidth(digits + 12);
+    archive_month_editor->setFixedWidth(digits * 3 / 5 + 12);
+    archive_day_editor->setFixedWidth(digits * 3 / 5 + 12);
+
+    auto* grid = new QGridLayout(Panel2);
+    grid->addWidget(Label12, 0, 0, 1, 2);
+    grid->addWidget(add_R55_spectrum_option, 0, 2, 1, 6);
+    grid->addWidget(Label13, 1, 0);
+    grid->addWidget(archive_pane_id_edit, 1, 1);
+    grid->addWidget(Label14, 1, 2);
+    grid->addWidget(archive_year_editor, 1, 3);
+    grid->addWidget(Label15, 1, 4);
+    grid->addWidget(archive_month_editor, 1, 5);
+    grid->addWidget(Label16, 1, 6);
+    grid->addWidget(archive_day_editor, 1, 7);
+    grid->addWidget(pick_archive_date_button, 1, 8);
+    grid->addWidget(load_archive_spectra_button, 1, 9);
+    grid->setColumnStretch(1, 1);
+    main_layout->addWidget(Panel2);
+
+    archive_file_dialog.title = QStringLiteral("Pick sample file");
+    archive_file_dialog.filter = QStringLiteral("Spectra (*.xy);;All files (*)");
 }
 
 void TLumotrax_spectrum_scanner_main::send_message(const QString& the_message) {

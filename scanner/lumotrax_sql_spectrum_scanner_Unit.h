@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scanner/fs_scanner_main_unit.h"
+#include "shared/platform/operator_interface.h"
 
 #include <QElapsedTimer>
 #include <QMap>
@@ -14,7 +15,9 @@ class QCheckBox;
 class QFrame;
 class QLabel;
 class QPlainTextEdit;
+class QLineEdit;
 class Tlanguage_editor_form;
+class Thistoric_pane_selection;
 class Tlumotrax_sql_access_form;
 class Tsheetresistance_sql_access_form;
 class record_source_parts;
@@ -56,6 +59,21 @@ public:
     QPushButton* test_mode_1_button = nullptr;
     QCheckBox* start_with_latest_processed_record = nullptr;
     QPushButton* sheet_resistance_button = nullptr;
+    QPushButton* rerun_pane_button = nullptr;
+    QFrame* Panel2 = nullptr;
+    QLabel* Label12 = nullptr;
+    QPushButton* load_archive_spectra_button = nullptr;
+    QLabel* Label13 = nullptr;
+    QLineEdit* archive_pane_id_edit = nullptr;
+    QLabel* Label14 = nullptr;
+    QLineEdit* archive_year_editor = nullptr;
+    QLabel* Label15 = nullptr;
+    QLineEdit* archive_month_editor = nullptr;
+    QLabel* Label16 = nullptr;
+    QLineEdit* archive_day_editor = nullptr;
+    QPushButton* pick_archive_date_button = nullptr;
+    QCheckBox* add_R55_spectrum_option = nullptr;
+    platform::file_dialog_request archive_file_dialog;
 
     // Fields, in the order the window declares them.
     bool start_flag = true;
@@ -141,6 +159,15 @@ public:
     void nickname_buttonClick();
     void test_mode_0_buttonClick();
     void test_mode_1_buttonClick();
+    // Feeds a historic pane from the Q database to KALIX once more.
+    void rerun_pane_buttonClick();
+    void load_archive_spectra_buttonClick();
+    // Copies the archived spectra of one pane back into the output folder.
+    void load_archive_spectra();
+    void pick_archive_date_buttonClick();
+
+    // The selection window of the re-run, created on first use and kept.
+    Thistoric_pane_selection* my_pane_selection = nullptr;
 
 private:
     // Where the last pass failed, until a pass gets through again.
@@ -169,6 +196,8 @@ private:
     void write_spectrum_file(record_source_parts& source, const QString& file_name, bool trimmed);
     void write_sheetresistance_file(const sheetresistance_result& result, const QString& file_name);
     void build_controls();
+    void build_archive_panel();
+    void copy_archived_file(const QString& day_folder, const QString& name);
     void read_kalix_ini_keys();
     void read_settings_file();
     void apply_settings(const lumotrax_scanner_settings& settings);

@@ -1,4 +1,5 @@
 #include "scanner/Lumotrax_SQL_unit.h"
+#include "scanner/historic_pane_selection_unit.h"
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "scanner/sheetresistance_sql_access_form_unit.h"
 #include "shared/basics/sprachen.h"
@@ -8,9 +9,12 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDateEdit>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QTimer>
 
 #include <utility>
@@ -68,6 +72,7 @@ protected:
         row.longitudinal_position_relative_mm = s.longitudinal;
         row.lateral_position_relative_mm = s.lateral;
         row.values = QString::fromUtf8(s.values);
+        row.timestamp = stamp_;
         row.result_id = QStringLiteral("{R-%1}").arg(s.id);
         row.run_id = 1000 + s.id;
         demo_db::insert_spectrum(database(db), row);
@@ -109,6 +114,19 @@ protected:
         window_->timer_action();
         window_->Timer1->stop();
         QCoreApplication::processEvents();
+    }
+
+    // The production time of the records added next.
+    QDateTime stamp_{QDate(2016, 5, 16), QTime(10, 30)};
+
+    // Answers the selection window of the re-run once it is shown.
+    void rerun(main_window& w, const QString& load_id, const QDate& date) {
+        QTimer::singleShot(0, &w, [&w, load_id, date] {
+            w.my_pane_selection->LoadID_editor->setText(load_id);
+            w.my_pane_selection->DateTimePicker1->setDate(date);
+            w.my_pane_selection->ok_button->click();
+        });
+        w.rerun_pane_button->click();
     }
 
     QString channel(const char* name) const {
@@ -336,6 +354,51 @@ TEST_F(main_window_pass, the_board_is_trimmed_to_a_hundred_lines_after_a_pass) {
     pass();
     EXPECT_EQ(board().size(), 100);
     EXPECT_EQ(board().last(), "149");
+}
+
+TEST_F(main_window_pass, a_rerun_writes_a_historic_pane_again_and_leaves_the_cycle_as_it_was) {
+    add(QStringLiteral("q"), {1, "L0815", 1, "Transmission", 100, 0});
+    add(QStringLiteral("q"), {2, "L0815", 2, "Transmission", 200, 0});
+    add(QStringLiteral("q"), {3, "L0999", 1, "Transmission", 300, 0});
+    stamp_ = QDateTime(QDate(2016, 5, 17), QTime(1, 0));
+    add(QStringLiteral("q"), {4, "L0815", 3, "Transmission", 400, 0});
+    stamp_ = QDateTime(QDate(2016, 5, 16), QTime(2, 0));
+    add(QStringLiteral("q"), {5, "O'Brien", 1, "Transmission", 500, 0});
+    main_window& w = started();
+    pass();
+    ASSERT_EQ(files("T").size(), 5);
+    QDir(channel("T")).removeRecursively();
+    QDir().mkpath(channel("T"));
+
+    w.Timer1->start();
+    rerun(w, "L0815", QDate(2016, 5, 16));
+    EXPECT_EQ(files("T"),
+              (QStringList{"L0815___T___100___0___0.xy", "L0815___T___200___0___0.xy"}));
+    EXPECT_EQ(w.lumotrax_q_sql_access_form->last_processed_record, 5);
+    EXPECT_TRUE(w.Timer1->isActive());
+
+    // The load id is a text in the statement, whatever it holds.
+    rerun(w, "O'Brien", QDate(2016, 5, 16));
+    EXPECT_TRUE(files("T").contains("O'Brien___T___500___0___0.xy"));
+    rerun(w, "x' or '1'='1", QDate(2016, 5, 16));
+    EXPECT_EQ(files("T").size(), 3);
+    // The window keeps what was chosen.
+    EXPECT_EQ(w.my_pane_selection->LoadID_editor->text(), "x' or '1'='1");
+    w.Timer1->stop();
+}
+
+TEST_F(main_window_pass, a_rerun_that_fails_midway_restores_index_and_timer) {
+    add(QStringLiteral("q"), {1, "L1", 1, "Transmission"});
+    main_window& w = started();
+    pass();
+    ASSERT_TRUE(QSqlQuery(database("q")).exec("drop table WavelengtsArrays"));
+    w.lumotrax_q_sql_access_form->last_processed_record = 7;
+    w.Timer1->start();
+    rerun(w, "L1", QDate(2016, 5, 16));
+    EXPECT_EQ(ui().messages.size(), 1); // reported once
+    EXPECT_EQ(w.lumotrax_q_sql_access_form->last_processed_record, 7);
+    EXPECT_TRUE(w.Timer1->isActive());
+    w.Timer1->stop();
 }
 
 } // namespace
