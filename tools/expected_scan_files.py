@@ -87,15 +87,20 @@ def field(lines, index, k):
 
 
 def to_int(text):
-    t = text.lstrip(" ")
-    m = re.fullmatch(r"[+-]?[0-9]+", t)
-    if m:
-        v = int(t)
-    elif re.fullmatch(r"[+-]?\$[0-9A-Fa-f]+", t):
-        v = int(t.replace("$", ""), 16)
-    else:
+    """Strict integer: leading blanks, a sign, then decimal digits or hexadecimal digits after
+    "$", "x", "X", "0x" or "0X" (all 32 bits, two's complement); nothing after."""
+    m = re.fullmatch(r" *([+-]?)(?:([0-9]+)|(?:\$|0[xX]|[xX])([0-9A-Fa-f]+))", text)
+    if not m:
         return None
-    return v if -2**31 <= v < 2**31 else None
+    sign = -1 if m.group(1) == "-" else 1
+    if m.group(2) is not None:
+        v = sign * int(m.group(2))
+        return v if -2**31 <= v < 2**31 else None
+    v = int(m.group(3), 16)
+    if v >= 2**32:
+        return None
+    v = v - 2**32 if v >= 2**31 else v
+    return sign * v
 
 
 NUMBER = re.compile(r"[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?")
@@ -458,6 +463,10 @@ def site_run(args):
     if os.path.exists(args.state):
         state = json.load(open(args.state))
     expected = {k: base64.b64decode(v) for k, v in state["files"].items()}
+    # Files waiting in the input folder are modelled afresh from what is there now.
+    waiting = os.path.relpath(input_folder, site)
+    expected = {k: v for k, v in expected.items()
+                if not (os.path.dirname(k) == waiting and k.lower().endswith(".csv"))}
     product = marker(kalix)
     postbake_product = marker(postbake) if postbake else ""
     mode = 0
@@ -515,9 +524,10 @@ def site_run(args):
                 day = moment.date() if by_measurement else datetime.date.today()
                 target = rel(os.path.join(home, "archive", home_product, str(day.year),
                                           str(day.month), str(day.day), ovix, name))
+                # The copy never replaces an archived file of the same name.
                 if target not in expected:
                     expected[target] = data
-                archived = True
+                    archived = True
             if not (written == due or archived):
                 unprocessed[name] = data
             counter += 1
