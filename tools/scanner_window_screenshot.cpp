@@ -1,7 +1,9 @@
 // Renders the main window of Lumotrax_SQL_spectrum_scanner on a demo site into a PNG, after
 // its start-up and, with --passes N, after "Start scan" and N passes of the scan timer, for
-// the README and for running the program on a site without a desktop:
-//   scanner_window_screenshot <site folder> <picture.png> [--passes N]
+// the README and for running the program on a site without a desktop; --pane-selection also
+// renders the selection window of "Re-run pane":
+//   scanner_window_screenshot <site folder> <picture.png> [--passes N] [--pane-selection <png>]
+#include "scanner/historic_pane_selection_unit.h"
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "shared/basics/program_folders.h"
 #include "shared/platform/folders.h"
@@ -11,6 +13,7 @@
 #include <QTemporaryDir>
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -20,11 +23,21 @@
 
 int main(int argc, char* argv[]) {
     int passes = 0;
-    if (argc == 5 && std::strcmp(argv[3], "--passes") == 0)
-        passes = std::atoi(argv[4]);
-    if ((argc != 3 && argc != 5) || passes < 0) {
-        std::fprintf(stderr,
-                     "usage: scanner_window_screenshot <site folder> <picture.png> [--passes N]\n");
+    QString selection_picture;
+    bool usable = argc >= 3;
+    for (int i = 3; usable && i < argc; i += 2) {
+        if (i + 1 >= argc)
+            usable = false;
+        else if (std::strcmp(argv[i], "--passes") == 0)
+            passes = std::atoi(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--pane-selection") == 0)
+            selection_picture = QString::fromLocal8Bit(argv[i + 1]);
+        else
+            usable = false;
+    }
+    if (!usable || passes < 0) {
+        std::fprintf(stderr, "usage: scanner_window_screenshot <site folder> <picture.png> "
+                             "[--passes N] [--pane-selection <picture.png>]\n");
         return 2;
     }
     QApplication application(argc, argv);
@@ -50,7 +63,14 @@ int main(int argc, char* argv[]) {
             QApplication::processEvents();
         }
     }
-    const bool saved = window.grab().save(picture);
+    bool saved = window.grab().save(picture);
+    if (!selection_picture.isEmpty()) {
+        Thistoric_pane_selection selection(&window);
+        selection.LoadID_editor->setText(QStringLiteral("L20261210-0003"));
+        selection.show();
+        QApplication::processEvents();
+        saved = selection.grab().save(selection_picture) && saved;
+    }
     window.close();
     basics_shut_down();
     return saved ? 0 : 1;
