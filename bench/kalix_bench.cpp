@@ -1,0 +1,292 @@
+// The measured side of scripts/bench: runs one piece of the programs' real work on data the
+// script prepared and prints what it cost as "key=value" lines on standard output. Only the
+// work itself is timed; start-up and data preparation are not.
+//   kalix_bench make-q-db <file.db> <loads> <points per load>
+//   kalix_bench catchup <site>          passes of the scanner's main window until the Q
+//                                       index stands still
+//   kalix_bench csv <site>              passes until the input folder holds no csv file
+//   kalix_bench idle <site> <passes>    passes with nothing new: CPU time per pass
+//   kalix_bench plain-write <file.db> <channel root>
+//                                       baseline: the catch-up's files without a database
+//   kalix_bench pack <day folder>       the cleaner's packing of one day folder
+//   kalix_bench clean <site> <hours>    the cleaner's deletion over the input and channel
+//                                       folders of kalix_cleaner.ini
+#include "cleaner/cleaning/cleaning_rules.h"
+#include "cleaner/cleaning/zip_packing.h"
+#include "scanner/Lumotrax_SQL_unit.h"
+#include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
+#include "shared/basics/program_folders.h"
+#include "shared/cleaner_routines/cleaner_routines.h"
+#include "shared/platform/folders.h"
+#include "tools/demo_database/inline_database.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QHash>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+double cpu_seconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+long peak_rss_kb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Wall and CPU seconds of `work`, printed with the process's peak RSS.
+void timed(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    const double cpu_start = cpu_seconds();
+    work();
+    const double cpu = cpu_seconds() - cpu_start;
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("wall=%.6f\ncpu=%.6f\npeak_rss_kb=%ld\n", wall, cpu, peak_rss_kb());
+}
+
+int make_q_db(const QString& file, int loads, int points) {
+    QSqlDatabase db = demo_db::open_database_file(file, QStringLiteral("bench"));
+    demo_db::generator_options options;
+    options.points_per_load = points;
+    options.sheet_resistance_name.clear(); // spectra only: the Q catch-up
+    demo_db::generator generator(db, options);
+    const QDateTime start(QDate(2026, 12, 10), QTime(6, 0));
+    for (int load = 0; load < loads; ++load)
+        generator.append_load(start.addSecs(3600 * load));
+    db.close();
+    return 0;
+}
+
+// The scanner's main window on a site, as the unattended program runs it.
+class scanner_on_site {
+public:
+    explicit scanner_on_site(const QString& site) {
+        platform::redirect_folders(
+            {QDir::toNativeSeparators(site +
+                                      QStringLiteral("/program/Lumotrax_SQL_spectrum_scanner")),
+             home_.path(), home_.path()});
+        basics_start_up();
+        window_ = std::make_unique<TLumotrax_spectrum_scanner_main>();
+        window_->FormCreate();
+        window_->start_with_latest_processed_record->setChecked(true);
+        window_->active_button->click();
+    }
+    ~scanner_on_site() {
+        window_.reset();
+        basics_shut_down();
+    }
+    void pass() {
+        window_->timer_action();
+        window_->Timer1->stop();
+        QCoreApplication::processEvents();
+    }
+    qint64 q_index() const { return window_->lumotrax_q_sql_access_form->last_processed_record; }
+
+private:
+    QTemporaryDir home_;
+    std::unique_ptr<TLumotrax_spectrum_scanner_main> window_;
+};
+
+int catchup(const QString& site) {
+    scanner_on_site scanner(site);
+    int passes = 0;
+    timed([&] {
+        qint64 before = -1;
+        while (scanner.q_index() != before && passes < 1000) {
+            before = scanner.q_index();
+            scanner.pass();
+            ++passes;
+        }
+    });
+    std::printf("passes=%d\nq_index=%lld\n", passes, static_cast<long long>(scanner.q_index()));
+    return 0;
+}
+
+int csv(const QString& site) {
+    scanner_on_site scanner(site);
+    const QDir input(site + QStringLiteral("/input"));
+    int passes = 0;
+    timed([&] {
+        while (!input.entryList({QStringLiteral("*.csv")}, QDir::Files).isEmpty() &&
+               passes < 100000) {
+            scanner.pass();
+            ++passes;
+        }
+    });
+    std::printf("passes=%d\n", passes);
+    return 0;
+}
+
+int idle(const QString& site, int passes) {
+    scanner_on_site scanner(site);
+    scanner.pass(); // whatever is there already
+    std::vector<double> cpu;
+    for (int i = 0; i < passes; ++i) {
+        const double start = cpu_seconds();
+        scanner.pass();
+        cpu.push_back(cpu_seconds() - start);
+    }
+    std::sort(cpu.begin(), cpu.end());
+    std::printf("median_cpu=%.6f\nmax_cpu=%.6f\n", cpu[cpu.size() / 2], cpu.back());
+    return 0;
+}
+
+// Python's round() and the program's naming: half to even, of the value as a float.
+int round_half_even(float value) {
+    return static_cast<int>(std::nearbyint(double(value)));
+}
+
+// The catch-up without a database: the records are read beforehand, then the same names and
+// contents are written in a plain loop.
+int plain_write(const QString& file, const QString& root) {
+    struct record {
+        QString load, name, values, wavelengths;
+        int point;
+        double longitudinal, lateral;
+    };
+    std::vector<record> records;
+    {
+        QSqlDatabase db = demo_db::open_database_file(file, QStringLiteral("bench"));
+        QHash<QString, QString> grids;
+        QSqlQuery w(db);
+        w.exec(QStringLiteral("select ResultID, Run_ID, Wavelengths from WavelengtsArrays"));
+        while (w.next())
+            grids.insert(w.value(0).toString() + u'|' + w.value(1).toString(),
+                         w.value(2).toString());
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("select LoadId, ResultName, \"Values\", ResultID, Run_ID, "
+                              "MeasPointIndex, LongitudinalPositionRelativeMm, "
+                              "LateralPositionRelativeMm from Spectra "
+                              "order by LoadId, MeasPointIndex, ResultName desc"));
+        while (q.next())
+            records.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                               grids.value(q.value(3).toString() + u'|' + q.value(4).toString()),
+                               q.value(5).toInt(), q.value(6).toDouble(), q.value(7).toDouble()});
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("bench"));
+    const QHash<QString, std::pair<QString, QString>> channels{
+        {QStringLiteral("Transmission"), {QStringLiteral("T"), QStringLiteral("T")}},
+        {QStringLiteral("Reflection Film"), {QStringLiteral("RF"), QStringLiteral("RF")}},
+        {QStringLiteral("Reflection Glass"), {QStringLiteral("RC"), QStringLiteral("RG")}}};
+    timed([&] {
+        QString load;
+        int point = -1, longitudinal = 0, lateral = 0;
+        for (const record& r : records) {
+            if (r.load != load || r.point != point) {
+                load = r.load;
+                point = r.point;
+                longitudinal = round_half_even(float(r.longitudinal));
+                lateral = round_half_even(float(r.lateral));
+            }
+            const auto& [channel, nickname] = channels.value(r.name);
+            const QString name = root + u'/' + channel + QStringLiteral("/new/") + r.load +
+                                 QStringLiteral("___") + nickname + QStringLiteral("___") +
+                                 QString::number(longitudinal) + QStringLiteral("___") +
+                                 QString::number(lateral) + QStringLiteral("___0.xy");
+            const QStringList values = r.values.split(u';');
+            const QStringList grid = r.wavelengths.split(u';');
+            QByteArray content;
+            for (qsizetype i = 0; i < values.size(); ++i) {
+                if (i < grid.size())
+                    content += grid[i].toLatin1();
+                content += '\t';
+                content += values[i].toLatin1();
+                content += "\r\n";
+            }
+            QFile out(name);
+            if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size())
+                throw std::runtime_error("cannot write " + name.toStdString());
+        }
+    });
+    std::printf("files=%zu\n", records.size());
+    return 0;
+}
+
+int pack(const QString& day) {
+    int files = 0, archives = 0;
+    timed([&] { files = no_kalix_files_moved_to_zip_files(day, archives, [](const QString&) {}); });
+    std::printf("files=%d\narchives=%d\n", files, archives);
+    return 0;
+}
+
+// The deletion of the cleaner's pass, folder by folder as the window walks them; the
+// folders come from the site's kalix_cleaner.ini (input path, its subfolders, the channels
+// below the current product's measurements).
+int clean(const QString& site, int hours) {
+    QFile ini(site + QStringLiteral("/program/kalix_cleaner.ini"));
+    if (!ini.open(QIODevice::ReadOnly))
+        throw std::runtime_error("no kalix_cleaner.ini");
+    QStringList lines = QString::fromUtf8(ini.readAll()).split(QStringLiteral("\r\n"));
+    const QString input = lines.value(2);
+    const int inputs = lines.value(3).toInt();
+    const QStringList input_lines = lines.mid(4, inputs);
+    const int outputs = lines.value(4 + inputs).toInt();
+    const QStringList output_lines = lines.mid(5 + inputs, outputs);
+    const QString measurements = site + QStringLiteral("/kalix/database/products/DemoCoating/"
+                                                       "measurements/");
+    const QString all = QStringLiteral("*.*");
+    timed([&] {
+        for (const QString& folder : input_folders(input, input_lines))
+            delete_old_files(folder, all, 0, hours, 0, 0);
+        for (const QString& folder : channel_folders(measurements, output_lines))
+            delete_old_files(folder, all, 0, hours, 0, 0);
+    });
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    QApplication application(argc, argv);
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    const QString command = args.value(0);
+    try {
+        if (command == QLatin1String("make-q-db") && args.size() == 4)
+            return make_q_db(args[1], args[2].toInt(), args[3].toInt());
+        if (command == QLatin1String("catchup") && args.size() == 2)
+            return catchup(args[1]);
+        if (command == QLatin1String("csv") && args.size() == 2)
+            return csv(args[1]);
+        if (command == QLatin1String("idle") && args.size() == 3)
+            return idle(args[1], args[2].toInt());
+        if (command == QLatin1String("plain-write") && args.size() == 3)
+            return plain_write(args[1], args[2]);
+        if (command == QLatin1String("pack") && args.size() == 2)
+            return pack(args[1]);
+        if (command == QLatin1String("clean") && args.size() == 3)
+            return clean(args[1], args[2].toInt());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "kalix_bench %s: %s\n", qPrintable(command), e.what());
+        return 1;
+    }
+    std::fprintf(stderr, "usage: see the head of bench/kalix_bench.cpp\n");
+    return 2;
+}
