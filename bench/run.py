@@ -39,6 +39,7 @@ def check(condition, text):
 
 
 def run(cmd, **kw):
+    cmd = [str(c) for c in cmd]
     result = subprocess.run(cmd, capture_output=True, text=True, **kw)
     if result.returncode != 0:
         raise Failure("%s failed (%d):\n%s%s" % (" ".join(map(str, cmd)), result.returncode,
@@ -189,8 +190,11 @@ class Bench:
     # ---- W3 ------------------------------------------------------------------------------
 
     def w3(self):
-        count = 20 if self.quick else 1000
+        count = 5 if self.quick else 1000
         site = self.site("w3")
+        # xscan files of maintenance plates go to the maintenance product.
+        os.makedirs(os.path.join(site, "kalix", "database", "products", PRODUCT + " maintenance",
+                                 "measurements", "T", "new"))
         input_folder = os.path.join(site, "input")
         run([os.path.join(self.build, "tools", "make_demo_csv"), "--kind", "xscan",
              "--count", count, "--points", 125, "--blocks", 4, "--out", input_folder])
