@@ -110,6 +110,7 @@ void sql_dataset::open() {
 
 void sql_dataset::close() {
     query_.reset();
+    columns_.reset();
     eof_ = true;
 }
 
@@ -151,8 +152,7 @@ QVariant sql_dataset::field(const QString& name) const {
         connection();
         fail(QStringLiteral("The query is not open; field %1 cannot be read.").arg(name));
     }
-    const QSqlRecord record = query_->record();
-    const int index = record.indexOf(name);
+    const int index = columns().indexOf(name);
     if (index < 0)
         fail(QStringLiteral("Field '%1' not found.").arg(name));
     if (eof_)
@@ -162,12 +162,20 @@ QVariant sql_dataset::field(const QString& name) const {
     return query_->value(index);
 }
 
+const QSqlRecord& sql_dataset::columns() const {
+    // QSqlQuery::record() copies every value of the current row; the columns are the same
+    // for every row, so they are taken once per open record set.
+    if (!columns_)
+        columns_ = query_->record();
+    return *columns_;
+}
+
 QString sql_dataset::field_text(const QString& name) const {
     const QVariant value = field(name);
     if (value.isNull())
         return {};
     QString text = value.toString();
-    if (query_->record().field(name).typeID() == odbc_guid_type && text.size() == 36)
+    if (columns().field(name).typeID() == odbc_guid_type && text.size() == 36)
         text = u'{' + text.toUpper() + u'}';
     return text;
 }

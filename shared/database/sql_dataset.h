@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace database {
@@ -65,6 +67,9 @@ private:
     sql_connection& connection() const;
     std::unique_ptr<QSqlQuery> query_;
     bool eof_ = true;
+    // The columns of the open record set (names and types), read once.
+    mutable std::optional<QSqlRecord> columns_;
+    const QSqlRecord& columns() const;
     void fail(const QString& what) const;
     // Moves to the next record; a failed fetch closes the record set and raises the error.
     void advance();
