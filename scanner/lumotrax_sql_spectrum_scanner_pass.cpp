@@ -96,6 +96,10 @@ void TLumotrax_spectrum_scanner_main::process_all_lumotrax_q_records() {
             source.last_processed_record = id;
         if (counter % 20 == 0)
             send_message(QString::number(counter) + QStringLiteral(" records processed."));
+        // A long catch-up would otherwise grow the board by a line per 20 records until
+        // the pass ends; trimming on the way keeps the same last lines.
+        if (counter % 2000 == 0)
+            clean_message_board(board_lines_kept);
         keep_board_painted(QStringLiteral("Lumotrax Q: %1 records ...").arg(counter));
         records.next();
         if (records.eof())
