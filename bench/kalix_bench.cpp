@@ -134,10 +134,15 @@ int csv(const QString& site) {
     const QDir input(site + QStringLiteral("/input"));
     int passes = 0;
     timed([&] {
-        while (!input.entryList({QStringLiteral("*.csv")}, QDir::Files).isEmpty() &&
-               passes < 100000) {
+        // A pass that takes no file ends the run: the script's check then names the rest.
+        qsizetype left = input.entryList({QStringLiteral("*.csv")}, QDir::Files).size();
+        while (left > 0) {
             scanner.pass();
             ++passes;
+            const qsizetype now = input.entryList({QStringLiteral("*.csv")}, QDir::Files).size();
+            if (now >= left)
+                break;
+            left = now;
         }
     });
     std::printf("passes=%d\n", passes);

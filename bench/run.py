@@ -205,6 +205,8 @@ class Bench:
                 shutil.copy2(os.path.join(input_folder, name), csv_copy)
         check(len(os.listdir(csv_copy)) == count, "W3: csv files not generated")
         ours = self.drive("csv", site)
+        left = [n for n in os.listdir(input_folder) if n.endswith(".csv")]
+        check(not left, "W3: %d csv files left in the input folder" % len(left))
         produced = {}
         for installation in ("kalix", "kalix_postbake"):
             products = os.path.join(site, installation, "database", "products")
