@@ -109,6 +109,7 @@ def main():
                         help="longest run before the kill (default: how long an undisturbed "
                              "catch-up of a copy of the site takes)")
     parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--verbose", action="store_true")
     args = parser.parse_args()
 
     build = os.path.abspath(args.build)
@@ -213,10 +214,17 @@ def main():
     for kill in range(args.kills):
         process = subprocess.Popen(command, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
+        begin = time.monotonic()
         try:
-            process.wait(timeout=rng.uniform(0.05, max_delay))
+            code = process.wait(timeout=rng.uniform(0.05, max_delay))
             finished += 1
+            if code != 0:
+                faults.append("run %d ended with %d before it was killed" % (kill + 1, code))
+            if args.verbose:
+                print("run %d ended by itself after %.2f s" % (kill + 1, time.monotonic() - begin))
         except subprocess.TimeoutExpired:
+            if args.verbose:
+                print("run %d killed after %.2f s" % (kill + 1, time.monotonic() - begin))
             process.send_signal(signal.SIGKILL)
             process.wait()
             killed += 1
