@@ -132,22 +132,31 @@ def main():
     run([generator, os.path.join(site, "inline_p.db"), "--loads", str(args.loads),
          "--points", str(args.points), "--seed", "11"])
 
-    # What the program must leave behind once it has caught up.
-    state = {"q": 0, "p": 0, "sr": 0, "files": {}}
-    model = Mapped(site, model_module.DEMO_TABLES, state)
-    state["files"] = model_module.snapshot(model)
-    passes = 0
-    while True:
-        before = (state["q"], state["p"], state["sr"])
-        model.passes(1)
-        passes += 1
-        if (state["q"], state["p"], state["sr"]) == before:
-            break
-    expected = {rel: comparable(rel, data) for rel, data in state["files"].items()}
-    finals = {"q": state["q"], "p": state["p"], "sr": state["sr"]}
-    sr_files = model.sr_files()
-    records = len(model.record_files) + len(sr_files)
-    roots = model_module.output_roots(model)
+    # What the program must leave behind once it has caught up; worked out again whenever
+    # the databases grow.
+    initial = model_module.snapshot(Mapped(site, model_module.DEMO_TABLES,
+                                           {"q": 0, "p": 0, "sr": 0, "files": {}}))
+    expectation = {}
+
+    def work_out():
+        state = {"q": 0, "p": 0, "sr": 0, "files": dict(initial)}
+        model = Mapped(site, model_module.DEMO_TABLES, state)
+        passes = 0
+        while True:
+            before = (state["q"], state["p"], state["sr"])
+            model.passes(1)
+            passes += 1
+            if (state["q"], state["p"], state["sr"]) == before:
+                break
+        expectation.update(
+            model=model, passes=passes,
+            files={rel: comparable(rel, data) for rel, data in state["files"].items()},
+            finals={"q": state["q"], "p": state["p"], "sr": state["sr"]},
+            sr_files=model.sr_files())
+
+    work_out()
+    roots = model_module.output_roots(expectation["model"])
+    grown = 0
 
     def on_disk():
         found = {}
@@ -156,13 +165,15 @@ def main():
                 for name in names:
                     path = os.path.join(folder, name)
                     with open(path, "rb") as f:
-                        found[model.rel(path)] = f.read()
+                        found[expectation["model"].rel(path)] = f.read()
         return found
 
     faults = []
 
     def check(after):
         found = on_disk()
+        model, expected = expectation["model"], expectation["files"]
+        sr_files = expectation["sr_files"]
         for rel, data in found.items():
             if not (rel.endswith(".xy") or rel.endswith("___SR.txt")):
                 continue  # a temporary file the kill left behind
@@ -187,7 +198,6 @@ def main():
 
     rng = random.Random(args.seed)
     picture = os.path.join(work, "window.png")
-    command = [program, site, picture, "--passes", str(passes + 2)]
     max_delay = args.max_delay
     if max_delay <= 0:
         copy = os.path.join(work, "timing_site")
@@ -206,12 +216,14 @@ def main():
         with open(settings, "wb") as f:
             f.write(text.replace(site.encode(), copy.encode()))
         begin = time.monotonic()
-        run([program, copy, picture, "--passes", str(passes + 2)], stderr=subprocess.DEVNULL)
+        run([program, copy, picture, "--passes", str(expectation["passes"] + 2)],
+            stderr=subprocess.DEVNULL)
         max_delay = time.monotonic() - begin
         shutil.rmtree(copy)
     killed = finished = 0
     started = time.monotonic()
     for kill in range(args.kills):
+        command = [program, site, picture, "--passes", str(expectation["passes"] + 2)]
         process = subprocess.Popen(command, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
         begin = time.monotonic()
@@ -229,15 +241,25 @@ def main():
             process.wait()
             killed += 1
         check("after kill %d" % (kill + 1))
+        if process.returncode is not None and process.returncode >= 0:
+            # Caught up before the kill: the line goes on, so the next run has work again.
+            grown += 1
+            for db, seed in (("inline_q.db", 100 + 2 * grown), ("inline_p.db", 101 + 2 * grown)):
+                run([generator, os.path.join(site, db), "--loads", "1", "--points",
+                     str(args.points), "--seed", str(seed)])
+            work_out()
         if len(faults) > 20:
             break
 
     # Let the last run finish.
+    command = [program, site, picture, "--passes", str(expectation["passes"] + 2)]
     result = subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
     if result.returncode != 0:
         faults.append("the last run ended with %d: %s" % (result.returncode,
                                                            result.stderr.decode()[-400:]))
     found = check("at the end")
+    expected, finals = expectation["files"], expectation["finals"]
+    records = len(expectation["model"].record_files) + len(expectation["sr_files"])
     for rel in sorted(expected):
         if rel not in found:
             faults.append("at the end: %s is missing" % rel)
@@ -249,7 +271,7 @@ def main():
                                                                 finals[step]))
 
     print("%d records (%d files), undisturbed catch-up %.1f s; %d runs killed, %d ran to "
-          "their end, %.1f s; %d temporary files left by kills" %
+          "their end (a load added after each), %.1f s; %d temporary files left by kills" %
           (records, len(expected), max_delay, killed, finished, time.monotonic() - started,
            len(temps)))
     for fault in faults[:40]:
