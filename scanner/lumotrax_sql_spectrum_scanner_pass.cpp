@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include <cstdint>
 #include <stdexcept>
 
 namespace {
@@ -27,6 +28,27 @@ constexpr qint64 repaint_interval_ms = 500;
 bool configured(const record_source_parts& source) {
     return !source.connection_string_editor->text().isEmpty();
 }
+
+// Puts an index back where it stood unless the loop that advances it runs to its end. The
+// Q and sheet-resistance records do not come in Id order, so an index advanced midway may
+// already stand beyond records not yet handled: the next pass would never ask for them.
+// Put back, it makes the next pass handle the failed pass's records once more instead.
+class index_rollback {
+public:
+    explicit index_rollback(std::int32_t& index) : index_(index), before_(index) {}
+    ~index_rollback() {
+        if (!completed_)
+            index_ = before_;
+    }
+    index_rollback(const index_rollback&) = delete;
+    index_rollback& operator=(const index_rollback&) = delete;
+    void completed() { completed_ = true; }
+
+private:
+    std::int32_t& index_;
+    std::int32_t before_;
+    bool completed_ = false;
+};
 
 } // namespace
 
@@ -84,6 +106,7 @@ void TLumotrax_spectrum_scanner_main::process_all_lumotrax_q_records() {
         this_lateralpositionmm =
             static_cast<float>(records.field_float(QStringLiteral("LateralPositionRelativeMm")));
     };
+    index_rollback rollback(source.last_processed_record);
     if (!records.eof()) {
         current_load = records.field_text(QStringLiteral("LoadId"));
         latch_point();
@@ -112,6 +135,7 @@ void TLumotrax_spectrum_scanner_main::process_all_lumotrax_q_records() {
             latch_point();
         }
     }
+    rollback.completed();
     if (counter > 0) {
         send_message(QString());
         send_message(date_time_text());
@@ -166,6 +190,7 @@ void TLumotrax_spectrum_scanner_main::process_all_sheetresistance_records() {
         this_lateralpositionmm =
             static_cast<float>(records.field_float(QStringLiteral("LateralPositionRelativeMm")));
     };
+    index_rollback rollback(source.last_processed_record);
     latch_point();
     int counter = 0;
     while (!records.eof()) {
@@ -192,6 +217,7 @@ void TLumotrax_spectrum_scanner_main::process_all_sheetresistance_records() {
         else if (records.field_integer(QStringLiteral("MeasPointIndex")) != point_index)
             latch_point();
     }
+    rollback.completed();
     send_message(QString());
     send_message(date_time_text());
     send_message(QString::number(counter) + QStringLiteral(" Sheet resistance records processed."));

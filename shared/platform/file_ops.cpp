@@ -77,6 +77,10 @@ bool copy_file_overwrite(const QString& from, const QString& to) {
             break;
         }
     }
+    // A write error met while the buffer is flushed on commit does not stop the commit:
+    // flushed here, a full disk never puts a partial copy under the final name.
+    if (!target.flush())
+        target.cancelWriting();
     return target.commit();
 }
 
@@ -84,7 +88,7 @@ bool write_file_atomically(const QString& path, const QByteArray& data) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(data) != data.size()) {
+    if (file.write(data) != data.size() || !file.flush()) {
         file.cancelWriting();
         file.commit();
         return false;
