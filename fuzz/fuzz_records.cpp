@@ -25,8 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     try {
-        while (!buffer.atEnd())
+        // A record too short for its count field is read as empty text without consuming it.
+        qint64 position = -1;
+        while (!buffer.atEnd() && buffer.pos() != position) {
+            position = buffer.pos();
             read_string_from_stream(buffer);
+        }
     } catch (const std::runtime_error&) {
         // A short old-layout record is reported this way.
     }
