@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         tolerant([&] { database::unresolved_instance(c); });
         tolerant([&] { database::with_instance_port(c, 1433); });
         tolerant([&] { database::qt_odbc_database_name(c); });
-        tolerant([&] { database::masked_passwords(text + c, c); });
+        // Masking runs while an error is reported and must take any text.
+        database::masked_passwords(text + c, c);
     }
     return 0;
 }
