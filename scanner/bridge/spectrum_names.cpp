@@ -3,6 +3,7 @@
 #include "shared/platform/paths.h"
 
 #include <cmath>
+#include <limits>
 
 double round_half_even(double value) {
     const double down = std::floor(value);
@@ -14,12 +15,28 @@ double round_half_even(double value) {
     return std::fmod(down, 2.0) == 0.0 ? down : down + 1.0;
 }
 
+namespace {
+
+// A position value comes from a database record and may be anything a float holds; the
+// conversion to int is only defined inside its range.
+int saturated_int(double value) {
+    if (std::isnan(value))
+        return 0;
+    if (value <= static_cast<double>(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    if (value >= static_cast<double>(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    return static_cast<int>(value);
+}
+
+} // namespace
+
 int position_field_1mm(float value) {
-    return static_cast<int>(round_half_even(value));
+    return saturated_int(round_half_even(value));
 }
 
 int position_field_grid(double value, int step) {
-    return step * static_cast<int>(round_half_even(value * (1.0 / step)));
+    return saturated_int(step * round_half_even(value * (1.0 / step)));
 }
 
 QString file_name_part(const QString& text) {

@@ -8,7 +8,8 @@
 // Nearest integer, a tie going to the even one (1234.5 gives 1234, 1235.5 gives 1236).
 double round_half_even(double value);
 
-// A position in whole millimetres.
+// A position in whole millimetres. Values beyond the range of int give its nearest end,
+// NaN gives 0 (here and on the grid).
 int position_field_1mm(float value);
 // A position on a grid of `step` millimetres counted from zero (20: 30 gives 40, 50 gives 40).
 int position_field_grid(double value, int step);

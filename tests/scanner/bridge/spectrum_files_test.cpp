@@ -7,6 +7,7 @@
 
 #include <QDir>
 
+#include <limits>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
@@ -42,6 +43,48 @@ TEST(spectrum_names, positions_round_ties_to_even) {
     EXPECT_EQ(position_field_1mm(-0.5f), 0);
     EXPECT_EQ(position_field_1mm(-1.5f), -2);
     EXPECT_EQ(position_field_1mm(250.0f), 250);
+}
+
+// Positions of a damaged or odd record (a fuzz finding: 2.4e20 mm from a sheet-resistance
+// record) keep to the ends of int instead of an undefined conversion.
+TEST(spectrum_names, positions_beyond_int_saturate) {
+    constexpr int lowest = std::numeric_limits<int>::min();
+    constexpr int highest = std::numeric_limits<int>::max();
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    struct mm_case {
+        float value;
+        int field;
+    };
+    const mm_case mm_cases[] = {
+        {2.37768e20f, highest},
+        {-2.37768e20f, lowest},
+        {inf, highest},
+        {-inf, lowest},
+        {nan, 0},
+        {2147483520.0f, 2147483520},
+    };
+    for (const mm_case& c : mm_cases)
+        EXPECT_EQ(position_field_1mm(c.value), c.field) << c.value;
+    struct grid_case {
+        double value;
+        int step;
+        int field;
+    };
+    const grid_case grid_cases[] = {
+        {1e300, 20, highest},       {-1e300, 10, lowest}, {2147483660.0, 20, highest},
+        {-2147483648.0, 1, lowest}, {nan, 20, 0},         {2147483640.0, 20, 2147483640},
+    };
+    for (const grid_case& c : grid_cases)
+        EXPECT_EQ(position_field_grid(c.value, c.step), c.field) << c.value << " on " << c.step;
+
+    sheetresistance_result result;
+    result.load_id = QStringLiteral("L0815");
+    result.longitudinal = 2.37768e20f;
+    result.lateral = nan;
+    EXPECT_TRUE(sheetresistance_file_content(result).contains("2147483647"));
+    EXPECT_EQ(sheetresistance_file_name(result.load_id, result.longitudinal, result.lateral),
+              QStringLiteral("L0815___2147483647___0___0___SR.txt"));
 }
 
 TEST(spectrum_names, full_name_and_folder) {
