@@ -3,7 +3,6 @@
 #include "shared/basics/text_fields.h"
 #include "shared/platform/paths.h"
 
-
 QString archive_day_folder(const QString& archive_folder, const QString& product,
                            const QString& year, const QString& month, const QString& day,
                            const QString& ovix_name) {

@@ -39,16 +39,6 @@ int position_field_grid(double value, int step) {
     return saturated_int(step * round_half_even(value * (1.0 / step)));
 }
 
-QString file_name_part(const QString& text) {
-    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
-    QString part = text;
-    for (QChar& c : part) {
-        if (c.unicode() < 32 || forbidden.contains(c))
-            c = u'_';
-    }
-    return part;
-}
-
 QString spectrum_file_name(const QString& folder, const QString& load_id, const QString& nickname,
                            int longitudinal, int lateral) {
     const QString separator = QStringLiteral("___");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared/basics/text_fields.h"
+
 #include <QString>
 
 // The parts of a spectrum file's name: the load, the nickname of the kind of spectrum and
@@ -13,11 +15,6 @@ double round_half_even(double value);
 int position_field_1mm(float value);
 // A position on a grid of `step` millimetres counted from zero (20: 30 gives 40, 50 gives 40).
 int position_field_grid(double value, int step);
-
-// A load id or nickname as part of a file name: path separators and the characters no
-// Windows file name may hold (\ / : * ? " < > | and control characters) become "_", so a
-// name never leaves its folder.
-QString file_name_part(const QString& text);
 
 // folder\<load>___<nickname>___<longitudinal>___<lateral>___0.xy
 QString spectrum_file_name(const QString& folder, const QString& load_id, const QString& nickname,

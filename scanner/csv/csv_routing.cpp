@@ -73,7 +73,7 @@ int mode_by_key_phrase(const QString& f) {
 
 // Adds one name of the route, reporting a name part that had to be made safe.
 void add_target(csv_route& route, const QString& part, const QString& ending, int k, int n) {
-    const QString safe = scan_file_name_part(part);
+    const QString safe = file_name_part(part);
     const QString name = safe + ending;
     if (safe != part && k <= 1)
         route.name_lines << QStringLiteral("Warning: \"") + part +
@@ -234,14 +234,4 @@ std::vector<scan_file_target> scan_file_targets(const csv_route& route,
     for (scan_file_target& t : targets)
         t.file_name = platform::join_path(folder, t.file_name);
     return targets;
-}
-
-QString scan_file_name_part(const QString& text) {
-    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
-    QString part = text;
-    for (QChar& c : part) {
-        if (c.unicode() < 32 || forbidden.contains(c))
-            c = u'_';
-    }
-    return part;
 }

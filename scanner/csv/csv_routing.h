@@ -135,7 +135,3 @@ QStringList identification_lines(const csv_route_input& in, int postbake_mode,
 std::vector<scan_file_target> scan_file_targets(const csv_route& route,
                                                 const QString& total_output_path,
                                                 const QString& postbake_total_output_path);
-
-// A name part as it may stand in a file name: path separators and the characters no
-// Windows file name may hold (\ / : * ? " < > | and control characters) become "_".
-QString scan_file_name_part(const QString& text);

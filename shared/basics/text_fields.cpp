@@ -76,3 +76,13 @@ QString ascii_upper(const QString& text) {
     }
     return result;
 }
+
+QString file_name_part(const QString& text) {
+    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
+    QString part = text;
+    for (QChar& c : part) {
+        if (c.unicode() < 32 || forbidden.contains(c))
+            c = u'_';
+    }
+    return part;
+}

@@ -35,3 +35,8 @@ bool bit_is_set(std::uint32_t value, int bit);
 QString trim_blanks(const QString& text);
 // Upper-cases the ASCII letters a..z only.
 QString ascii_upper(const QString& text);
+
+// A text as part of a file name: path separators and the characters no Windows file name
+// may hold (\ / : * ? " < > | and control characters) become "_", so the name never leaves
+// its folder.
+QString file_name_part(const QString& text);

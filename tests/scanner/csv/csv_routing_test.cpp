@@ -2,6 +2,7 @@
 #include "scanner/csv/csv_routing.h"
 #include "shared/basics/number_text.h"
 #include "shared/basics/scan_data.h"
+#include "shared/basics/text_fields.h"
 #include "tests/support/scratch_fixture.h"
 
 #include <QDir>
@@ -222,7 +223,7 @@ TEST(csv_routing, unsafe_name_parts_reported) {
             EXPECT_TRUE(r.name_lines[0].endsWith(r.scan_files[0].file_name)) << c.file;
         }
     }
-    EXPECT_EQ(scan_file_name_part(QString::fromUtf8("a\\b/c:d*e?f\"g<h>i|j\x01k\x1fl m")),
+    EXPECT_EQ(file_name_part(QString::fromUtf8("a\\b/c:d*e?f\"g<h>i|j\x01k\x1fl m")),
               QStringLiteral("a_b_c_d_e_f_g_h_i_j_k_l m"));
 }
 
