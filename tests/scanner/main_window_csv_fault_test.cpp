@@ -4,6 +4,8 @@
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "tests/scanner/main_window_site.h"
 
+#include "tests/support/file_size_limit.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -19,28 +21,6 @@
 namespace {
 
 using main_window = TLumotrax_spectrum_scanner_main;
-
-// Lets no file of this process grow beyond `bytes`, as a full disk would; root too.
-class file_size_limit {
-public:
-    explicit file_size_limit(rlim_t bytes) {
-        previous_handler_ = std::signal(SIGXFSZ, SIG_IGN);
-        EXPECT_EQ(::getrlimit(RLIMIT_FSIZE, &previous_), 0);
-        rlimit small = previous_;
-        small.rlim_cur = bytes;
-        EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    }
-    ~file_size_limit() {
-        ::setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previous_handler_);
-    }
-    file_size_limit(const file_size_limit&) = delete;
-    file_size_limit& operator=(const file_size_limit&) = delete;
-
-private:
-    rlimit previous_{};
-    void (*previous_handler_)(int) = nullptr;
-};
 
 class main_window_csv_fault : public main_window_site {
 protected:

@@ -2,6 +2,7 @@
 // it was closed whole, an archive that was there before is never damaged, and once space
 // returns every file arrives in its archive exactly once.
 #include "cleaner/cleaning/zip_packing.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/scratch_fixture.h"
 
 #include <QDir>
@@ -19,28 +20,6 @@
 #include <vector>
 
 namespace {
-
-// Lets no file of this process grow beyond `bytes`, as a full disk would; root too.
-class file_size_limit {
-public:
-    explicit file_size_limit(rlim_t bytes) {
-        previous_handler_ = std::signal(SIGXFSZ, SIG_IGN);
-        EXPECT_EQ(::getrlimit(RLIMIT_FSIZE, &previous_), 0);
-        rlimit small = previous_;
-        small.rlim_cur = bytes;
-        EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    }
-    ~file_size_limit() {
-        ::setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previous_handler_);
-    }
-    file_size_limit(const file_size_limit&) = delete;
-    file_size_limit& operator=(const file_size_limit&) = delete;
-
-private:
-    rlimit previous_{};
-    void (*previous_handler_)(int) = nullptr;
-};
 
 // Entry name to content; an entry twice fails the test.
 QMap<QString, QByteArray> entries(const QString& archive_path) {

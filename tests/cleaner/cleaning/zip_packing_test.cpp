@@ -1,5 +1,6 @@
 #include "cleaner/cleaning/zip_packing.h"
 
+#include "tests/support/file_size_limit.h"
 #include "tests/support/scratch_fixture.h"
 
 #include <QDir>
@@ -429,28 +430,6 @@ TEST_F(zip_packing_test, unreadable_file_ends_the_run_after_closing_the_archive)
     EXPECT_TRUE(board.isEmpty());
 }
 
-// Lets no file of this process grow beyond a few bytes, as a full disk would; root too.
-class file_size_limit {
-public:
-    file_size_limit() {
-        previous_handler_ = std::signal(SIGXFSZ, SIG_IGN);
-        EXPECT_EQ(::getrlimit(RLIMIT_FSIZE, &previous_), 0);
-        rlimit small = previous_;
-        small.rlim_cur = 64;
-        EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    }
-    ~file_size_limit() {
-        ::setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previous_handler_);
-    }
-    file_size_limit(const file_size_limit&) = delete;
-    file_size_limit& operator=(const file_size_limit&) = delete;
-
-private:
-    rlimit previous_{};
-    void (*previous_handler_)(int) = nullptr;
-};
-
 TEST_F(zip_packing_test, archive_that_cannot_be_written_deletes_nothing) {
     struct test_case {
         const char* name;
@@ -469,7 +448,7 @@ TEST_F(zip_packing_test, archive_that_cannot_be_written_deletes_nothing) {
         {
             std::unique_ptr<file_size_limit> limit;
             if (c.full_disk)
-                limit = std::make_unique<file_size_limit>();
+                limit = std::make_unique<file_size_limit>(64);
             EXPECT_THROW(pack(day()), std::runtime_error);
         }
         EXPECT_EQ(files_in(QStringLiteral("OVIX1")), QStringList{QStringLiteral("L1___a.xy")});
