@@ -53,12 +53,6 @@ protected:
         return csv;
     }
 
-    void pass() {
-        window_->timer_action();
-        window_->Timer1->stop();
-        QCoreApplication::processEvents();
-    }
-
     QString scan_folder() const {
         return path("kalix/database/products/DemoCoating/measurements/T/new");
     }

@@ -57,12 +57,6 @@ protected:
         w.active_button->click();
         return w;
     }
-    void pass() {
-        window_->timer_action();
-        window_->Timer1->stop();
-        QCoreApplication::processEvents();
-    }
-
     QString drop(const QString& name, const QByteArray& content) {
         return write_file("input/" + name, content);
     }

@@ -110,12 +110,6 @@ protected:
         return w;
     }
 
-    void pass() {
-        window_->timer_action();
-        window_->Timer1->stop();
-        QCoreApplication::processEvents();
-    }
-
     QString measurements() const {
         return path(QStringLiteral("kalix/database/products/DemoCoating/measurements"));
     }

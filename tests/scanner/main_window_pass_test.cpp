@@ -109,13 +109,6 @@ protected:
         return w;
     }
 
-    // One pass as the scan timer runs it; the timer's own ticks stay out of the test.
-    void pass() {
-        window_->timer_action();
-        window_->Timer1->stop();
-        QCoreApplication::processEvents();
-    }
-
     // The production time of the records added next.
     QDateTime stamp_{QDate(2016, 5, 16), QTime(10, 30)};
 

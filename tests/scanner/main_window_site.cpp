@@ -4,6 +4,9 @@
 #include "shared/message_board/memo/message_memo.h"
 #include "tools/demo_database/inline_database.h"
 
+#include <QCoreApplication>
+#include <QTimer>
+
 main_window_site::main_window_site() {
     basics_start_up();
     kalix_ =
@@ -44,6 +47,12 @@ TLumotrax_spectrum_scanner_main& main_window_site::create() {
     window_ = std::make_unique<TLumotrax_spectrum_scanner_main>();
     window_->FormCreate();
     return *window_;
+}
+
+void main_window_site::pass() {
+    window_->timer_action();
+    window_->Timer1->stop();
+    QCoreApplication::processEvents();
 }
 
 QStringList main_window_site::board() const {

@@ -25,6 +25,8 @@ protected:
     void settings(const QStringList& lines);
 
     TLumotrax_spectrum_scanner_main& create();
+    // One pass as the scan timer runs it; the timer's own ticks stay out of the test.
+    void pass();
     QStringList board() const;
 
     QString kalix_;
