@@ -21,6 +21,9 @@ class Thistoric_pane_selection;
 class Tlumotrax_sql_access_form;
 class Tsheetresistance_sql_access_form;
 class record_source_parts;
+namespace database {
+class sql_dataset;
+}
 class message_memo;
 class sprachen;
 struct lumotrax_scanner_settings;
@@ -180,6 +183,8 @@ private:
     QElapsedTimer painted_;
     bool progress_shown_ = false;
 
+    // The position of a measurement point is that of its first record.
+    void take_point_position(const database::sql_dataset& record);
     void lumotrax_q_step();
     void lumotrax_p_step();
     void sheetresistance_step();

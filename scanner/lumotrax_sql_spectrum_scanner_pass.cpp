@@ -85,6 +85,13 @@ void TLumotrax_spectrum_scanner_main::timer_action() {
     clean_message_board(board_lines_kept);
 }
 
+void TLumotrax_spectrum_scanner_main::take_point_position(const database::sql_dataset& record) {
+    this_longitudinalpositionmm =
+        static_cast<float>(record.field_float(QStringLiteral("LongitudinalPositionRelativeMm")));
+    this_lateralpositionmm =
+        static_cast<float>(record.field_float(QStringLiteral("LateralPositionRelativeMm")));
+}
+
 void TLumotrax_spectrum_scanner_main::lumotrax_q_step() {
     Tlumotrax_sql_access_form& source = *lumotrax_q_sql_access_form;
     source.connect_to_lumotrax();
@@ -101,10 +108,7 @@ void TLumotrax_spectrum_scanner_main::process_all_lumotrax_q_records() {
     int current_point = 0;
     const auto latch_point = [&] {
         current_point = records.field_integer(QStringLiteral("MeasPointIndex"));
-        this_longitudinalpositionmm = static_cast<float>(
-            records.field_float(QStringLiteral("LongitudinalPositionRelativeMm")));
-        this_lateralpositionmm =
-            static_cast<float>(records.field_float(QStringLiteral("LateralPositionRelativeMm")));
+        take_point_position(records);
     };
     index_rollback rollback(source.last_processed_record);
     if (!records.eof()) {
@@ -185,10 +189,7 @@ void TLumotrax_spectrum_scanner_main::process_all_sheetresistance_records() {
     const auto latch_point = [&] {
         point_load = records.field_text(QStringLiteral("LoadID"));
         point_index = records.field_integer(QStringLiteral("MeasPointIndex"));
-        this_longitudinalpositionmm = static_cast<float>(
-            records.field_float(QStringLiteral("LongitudinalPositionRelativeMm")));
-        this_lateralpositionmm =
-            static_cast<float>(records.field_float(QStringLiteral("LateralPositionRelativeMm")));
+        take_point_position(records);
     };
     index_rollback rollback(source.last_processed_record);
     latch_point();
