@@ -77,16 +77,16 @@ bool delete_old_files(const QString& folder, const QString& mask, int days, int 
     // lifetime to either side of it.
     const qint64 limit_msecs =
         (((static_cast<qint64>(days) * 24 + hours) * 60 + minutes) * 60 + seconds) * 1000;
-    std::vector<platform::directory_entry> entries;
-    if (!platform::list_directory(platform::join_path(folder, mask), entries))
+    // Ages compare in UTC milliseconds: no local-time conversion per file, and the hour a
+    // clock change repeats or skips does not shift a file's age.
+    const qint64 now_msecs = now.toMSecsSinceEpoch();
+    std::vector<platform::file_time> files;
+    if (!platform::list_file_times(folder, mask, files))
         return true;
     QStringList outdated;
-    for (const platform::directory_entry& entry : entries) {
-        const QString full = platform::join_path(folder, entry.name);
-        if (entry.is_folder || !entry.last_write.isValid() || !platform::file_exists(full))
-            continue;
-        if (entry.last_write.msecsTo(now) > limit_msecs)
-            outdated.append(full);
+    for (const platform::file_time& file : files) {
+        if (now_msecs - file.last_write_msecs > limit_msecs)
+            outdated.append(platform::join_path(folder, file.name));
     }
     for (const QString& full : outdated)
         platform::delete_file(full);

@@ -102,6 +102,48 @@ bool list_directory(const QString& pattern, std::vector<directory_entry>& entrie
     return true;
 }
 
+bool list_file_times(const QString& folder, const QString& mask, std::vector<file_time>& files) {
+    files.clear();
+    const bool every_name = mask.isEmpty() || mask == u"*" || mask == u"*.*";
+#ifndef Q_OS_WIN
+    const QByteArray path = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    DIR* dir = ::opendir(path.constData());
+    if (dir == nullptr)
+        return false;
+    while (const dirent* entry = ::readdir(dir)) {
+        const char* raw = entry->d_name;
+        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+            continue;
+        if (entry->d_type == DT_DIR)
+            continue;
+        QString name = QFile::decodeName(raw);
+        if (!every_name && !mask_matches(mask, name))
+            continue;
+        struct stat status {};
+        if (::fstatat(::dirfd(dir), raw, &status, 0) != 0 || S_ISDIR(status.st_mode))
+            continue;
+        files.push_back({std::move(name), static_cast<qint64>(status.st_mtim.tv_sec) * 1000 +
+                                              status.st_mtim.tv_nsec / 1000000});
+    }
+    ::closedir(dir);
+    return true;
+#else
+    QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
+    if (!dir.exists())
+        return false;
+    const QFileInfoList infos =
+        dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    for (const QFileInfo& info : infos) {
+        if (!every_name && !mask_matches(mask, info.fileName()))
+            continue;
+        const QDateTime written = info.lastModified();
+        if (written.isValid())
+            files.push_back({info.fileName(), written.toMSecsSinceEpoch()});
+    }
+    return true;
+#endif
+}
+
 std::vector<undecodable_entry> list_undecodable_entries(const QString& folder) {
     std::vector<undecodable_entry> found;
 #ifndef Q_OS_WIN

@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """Checks the end of a soak run (scripts/soak): nothing lost.
 
-  soak_check.py <database site> <csv site> <csv generator log>
+  soak_check.py <database site> <csv site> <csv generator log> [taken folder]
 
 Database site: every Q, P and sheet-resistance record of its in-line databases has its
 file, with the content the independent model (tools/expected_kalix_files.py) gives it.
 Csv site: every csv file the generator wrote is still in the input folder or has an
 archive copy (as a file or inside a zip archive of the cleaner) with its content, and
-nothing under the input folder was lost on the way. Exit 0 when nothing is missing.
+nothing under the input folder was lost on the way. Files the KALIX stand-in took out of
+the "new" folders are looked for under <taken folder>/<site folder name>/ with the same
+relative path. Exit 0 when nothing is missing.
 """
 import os
 import sys
@@ -20,7 +22,17 @@ import crash_catch_up  # noqa: E402
 import expected_kalix_files as model_module  # noqa: E402
 
 
-def database_faults(site):
+def located(site, rel, taken):
+    """The file's path: where the scanner wrote it, or where the KALIX stand-in put it."""
+    path = os.path.join(site, rel)
+    if taken and not os.path.exists(path):
+        moved = os.path.join(taken, os.path.basename(os.path.normpath(site)), rel)
+        if os.path.exists(moved):
+            return moved
+    return path
+
+
+def database_faults(site, taken):
     state = {"q": 0, "p": 0, "sr": 0, "files": {}}
     model = crash_catch_up.Mapped(site, model_module.DEMO_TABLES, state)
     while True:
@@ -33,7 +45,7 @@ def database_faults(site):
     for (step, record_id), rels in sorted(model.record_files.items()):
         for rel in rels:
             files += 1
-            path = os.path.join(site, rel)
+            path = located(site, rel, taken)
             if not os.path.exists(path):
                 faults.append("%s record %d: %s missing" % (step.upper(), record_id, rel))
                 continue
@@ -42,7 +54,7 @@ def database_faults(site):
                     faults.append("%s record %d: %s differs" % (step.upper(), record_id, rel))
     sr = model.sr_files()
     for record_id, rel in sorted(sr.items()):
-        path = os.path.join(site, rel)
+        path = located(site, rel, taken)
         if not os.path.exists(path):
             faults.append("sheet-resistance record %d: %s missing" % (record_id, rel))
             continue
@@ -99,7 +111,8 @@ def csv_faults(site, log):
 
 def main():
     database_site, csv_site, log = sys.argv[1:4]
-    faults = database_faults(database_site) + csv_faults(csv_site, log)
+    taken = sys.argv[4] if len(sys.argv) > 4 else None
+    faults = database_faults(database_site, taken) + csv_faults(csv_site, log)
     for fault in faults[:60]:
         print(fault)
     print("nothing lost" if not faults else "%d faults" % len(faults))

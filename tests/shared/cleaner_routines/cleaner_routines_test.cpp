@@ -112,13 +112,18 @@ TEST_F(cleaner_routines_test, delete_old_files_compares_age_with_the_limit) {
     const QString old_csv = write_file("in/old.csv");
     const QString young_csv = write_file("in/young.csv");
     const QString old_txt = write_file("in/old.txt");
+    // Masks match regardless of case, and hidden files count as any other.
+    const QString old_upper = write_file("in/OLD2.CSV");
+    const QString old_hidden = write_file("in/.hidden.csv");
     ASSERT_TRUE(QDir().mkpath(path("in/old_folder.csv")));
-    age_file(old_csv, 25 * 3600);
+    for (const QString& file : {old_csv, old_txt, old_upper, old_hidden})
+        age_file(file, 25 * 3600);
     age_file(young_csv, 23 * 3600);
-    age_file(old_txt, 25 * 3600);
 
     EXPECT_TRUE(delete_old_files(path("in"), "*.csv", 1, 0, 0, 0));
     EXPECT_FALSE(QFileInfo::exists(old_csv));
+    EXPECT_FALSE(QFileInfo::exists(old_upper));
+    EXPECT_FALSE(QFileInfo::exists(old_hidden));
     EXPECT_TRUE(QFileInfo::exists(young_csv));
     EXPECT_TRUE(QFileInfo::exists(old_txt));
     EXPECT_TRUE(QFileInfo(path("in/old_folder.csv")).isDir());
