@@ -15,15 +15,9 @@ namespace {
 
 // The matching entries that are not folders, in enumeration order.
 std::vector<QString> matching_files(const QString& folder, const QString& mask) {
-    std::vector<platform::directory_entry> entries;
-    std::vector<QString> names;
-    if (!platform::list_directory(platform::join_path(folder, mask), entries))
-        return names;
-    for (const platform::directory_entry& entry : entries) {
-        if (!entry.is_folder)
-            names.push_back(entry.name);
-    }
-    return names;
+    QString path, name_mask;
+    platform::split_path(platform::join_path(folder, mask), path, name_mask);
+    return platform::list_file_names(path, name_mask);
 }
 
 } // namespace

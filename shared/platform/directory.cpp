@@ -45,6 +45,49 @@ bool wildcard_match(const QString& mask, const QString& name) {
     return m == mask.size();
 }
 
+// Name order ignoring case, as NTFS lists a folder; names equal but for case in code order.
+bool comes_before(const QString& a, const QString& b) {
+    const int c = a.compare(b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
+}
+
+bool every_name(const QString& mask) {
+    return mask.isEmpty() || mask == u"*" || mask == u"*.*";
+}
+
+#ifndef Q_OS_WIN
+// Calls visit(name, status) for every entry of the folder that is not a folder (links
+// followed), "." and ".." left out. With `need_status` every entry is read and status is
+// null when that fails (vanished, dangling link); without it status is always null and
+// only entries the folder does not type read theirs, to leave out folders. False when the
+// folder cannot be read.
+template <typename Visit>
+bool walk_non_folders(const QString& folder, bool need_status, Visit visit) {
+    const QByteArray path = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    DIR* dir = ::opendir(path.constData());
+    if (dir == nullptr)
+        return false;
+    while (const dirent* entry = ::readdir(dir)) {
+        const char* raw = entry->d_name;
+        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+            continue;
+        if (entry->d_type == DT_DIR)
+            continue;
+        struct stat status {};
+        bool have_status = false;
+        if (need_status || entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            have_status = ::fstatat(::dirfd(dir), raw, &status, 0) == 0;
+            if (have_status && S_ISDIR(status.st_mode))
+                continue;
+        }
+        QString name = QFile::decodeName(raw);
+        visit(name, need_status && have_status ? &status : nullptr);
+    }
+    ::closedir(dir);
+    return true;
+}
+#endif
+
 void read_attributes(const QFileInfo& info, directory_entry& entry) {
 #ifdef Q_OS_WIN
     const DWORD attributes = GetFileAttributesW(
@@ -57,7 +100,8 @@ void read_attributes(const QFileInfo& info, directory_entry& entry) {
 #else
     entry.is_hidden = info.isHidden();
     entry.is_system = false;
-    entry.is_read_only = !info.permissions().testFlag(QFileDevice::WriteOwner);
+    // The owner's bit comes with the status already read; the user's would ask access().
+    entry.is_read_only = !info.permission(QFileDevice::WriteOwner);
 #endif
 }
 
@@ -96,37 +140,40 @@ bool list_directory(const QString& pattern, std::vector<directory_entry>& entrie
     }
     std::sort(entries.begin(), entries.end(),
               [](const directory_entry& a, const directory_entry& b) {
-                  const int c = a.name.compare(b.name, Qt::CaseInsensitive);
-                  return c != 0 ? c < 0 : a.name < b.name;
+                  return comes_before(a.name, b.name);
               });
     return true;
 }
 
+std::vector<QString> list_file_names(const QString& folder, const QString& mask) {
+    std::vector<QString> names;
+    const bool all = every_name(mask);
+#ifndef Q_OS_WIN
+    // Only entries the folder does not type as plain files need a status read.
+    walk_non_folders(folder, false, [&](QString& name, const struct stat*) {
+        if (all || mask_matches(mask, name))
+            names.push_back(std::move(name));
+    });
+#else
+    QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
+    for (QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort)) {
+        if (all || mask_matches(mask, name))
+            names.push_back(std::move(name));
+    }
+#endif
+    std::sort(names.begin(), names.end(), comes_before);
+    return names;
+}
+
 bool list_file_times(const QString& folder, const QString& mask, std::vector<file_time>& files) {
     files.clear();
-    const bool every_name = mask.isEmpty() || mask == u"*" || mask == u"*.*";
+    const bool all = every_name(mask);
 #ifndef Q_OS_WIN
-    const QByteArray path = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
-    DIR* dir = ::opendir(path.constData());
-    if (dir == nullptr)
-        return false;
-    while (const dirent* entry = ::readdir(dir)) {
-        const char* raw = entry->d_name;
-        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
-            continue;
-        if (entry->d_type == DT_DIR)
-            continue;
-        QString name = QFile::decodeName(raw);
-        if (!every_name && !mask_matches(mask, name))
-            continue;
-        struct stat status {};
-        if (::fstatat(::dirfd(dir), raw, &status, 0) != 0 || S_ISDIR(status.st_mode))
-            continue;
-        files.push_back({std::move(name), static_cast<qint64>(status.st_mtim.tv_sec) * 1000 +
-                                              status.st_mtim.tv_nsec / 1000000});
-    }
-    ::closedir(dir);
-    return true;
+    return walk_non_folders(folder, true, [&](QString& name, const struct stat* status) {
+        if (status != nullptr && (all || mask_matches(mask, name)))
+            files.push_back({std::move(name), static_cast<qint64>(status->st_mtim.tv_sec) * 1000 +
+                                                  status->st_mtim.tv_nsec / 1000000});
+    });
 #else
     QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
     if (!dir.exists())
@@ -134,7 +181,7 @@ bool list_file_times(const QString& folder, const QString& mask, std::vector<fil
     const QFileInfoList infos =
         dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
     for (const QFileInfo& info : infos) {
-        if (!every_name && !mask_matches(mask, info.fileName()))
+        if (!all && !mask_matches(mask, info.fileName()))
             continue;
         const QDateTime written = info.lastModified();
         if (written.isValid())

@@ -27,6 +27,11 @@ bool mask_matches(const QString& mask, const QString& name);
 // ignoring case. Returns false when the folder cannot be read.
 bool list_directory(const QString& pattern, std::vector<directory_entry>& entries);
 
+// The names of the entries of the folder matching `mask` that are not folders, hidden and
+// system files included, in list_directory's order. Reads no attributes: for folders whose
+// files are only counted, named or taken in order.
+std::vector<QString> list_file_names(const QString& folder, const QString& mask);
+
 // A file (not a folder) of a folder with its last write time, for sweeps over large folders.
 struct file_time {
     QString name;

@@ -4,6 +4,8 @@
 
 #include <QDir>
 
+#include <cstdlib>
+
 namespace {
 
 TEST(mask, windows_wildcard_semantics) {
@@ -60,6 +62,45 @@ TEST_F(directory_listing, every_entry_kind_in_case_insensitive_name_order) {
                            QStringLiteral("sub.csv/")}));
     EXPECT_EQ(names(QStringLiteral("b.csv")), QStringList{QStringLiteral("b.csv")});
     EXPECT_TRUE(names(QStringLiteral("*.xy")).isEmpty());
+}
+
+TEST_F(directory_listing, the_quick_file_listings_agree_with_the_full_one) {
+    write_file(QStringLiteral("d/b.csv"));
+    write_file(QStringLiteral("d/A.csv"));
+    write_file(QStringLiteral("d/.hidden"));
+    write_file(QStringLiteral("d/noext"));
+    write_file(QStringLiteral("d/sub.csv/inner.csv"));
+#ifndef Q_OS_WIN
+    // A link to a folder is a folder; the folder's entry type alone does not say so.
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("d/sub.csv")), path(QStringLiteral("d/z.csv"))));
+#endif
+    for (const QString& mask : {QStringLiteral("*.*"), QStringLiteral("*.CSV"),
+                                QStringLiteral("b.csv"), QStringLiteral("*.xy")}) {
+        SCOPED_TRACE(mask.toStdString());
+        QStringList files;
+        for (const QString& name : names(mask)) {
+            if (!name.endsWith(u'/'))
+                files.append(name);
+        }
+        QStringList quick;
+        for (const QString& name : platform::list_file_names(path(QStringLiteral("d")), mask))
+            quick.append(name);
+        EXPECT_EQ(quick, files);
+
+        std::vector<platform::file_time> times;
+        ASSERT_TRUE(platform::list_file_times(path(QStringLiteral("d")), mask, times));
+        QStringList timed;
+        for (const platform::file_time& file : times) {
+            timed.append(file.name);
+            EXPECT_LE(std::abs(QDateTime::currentMSecsSinceEpoch() - file.last_write_msecs),
+                      60'000);
+        }
+        timed.sort(Qt::CaseInsensitive);
+        EXPECT_EQ(timed, files);
+    }
+    std::vector<platform::file_time> times;
+    EXPECT_FALSE(platform::list_file_times(path(QStringLiteral("missing")), "*.*", times));
+    EXPECT_TRUE(platform::list_file_names(path(QStringLiteral("missing")), "*.*").empty());
 }
 
 TEST_F(directory_listing, attributes_and_a_missing_folder) {
