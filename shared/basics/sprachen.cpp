@@ -201,6 +201,12 @@ bool sprachen::save_to_file(const QString& this_file) const {
         file.cancelWriting();
         return false;
     }
+    // Flushed here: a write error while the buffer goes out on commit would not stop the
+    // commit, and a full disk would put a truncated table under the file's name.
+    if (!file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
     return file.commit();
 }
 

@@ -5,9 +5,11 @@
 #include "shared/basics/text_fields.h"
 #include "shared/platform/paths.h"
 #include "test_data_path.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/scratch_fixture.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QStringEncoder>
 
 #include <gtest/gtest.h>
@@ -117,6 +119,25 @@ TEST_F(sprachen_table, save_into_missing_folder_fails_and_keeps_nothing) {
     EXPECT_FALSE(table.save_to_file(path("no/such/folder/t.bin")));
     EXPECT_EQ(ui().busy_depth, 0);
     EXPECT_TRUE(ui().messages.isEmpty());
+}
+
+TEST_F(sprachen_table, a_save_on_a_full_disk_fails_and_keeps_the_old_file) {
+    const QString file = path("full.bin");
+    ASSERT_TRUE(table_of({{"Nickname", "English"}, {"T", "t"}}).save_to_file(file));
+    const QByteArray before = read_file(file);
+
+    std::vector<vokabel> rows{{QStringLiteral("Nickname"), QStringLiteral("English")}};
+    // More than the limit, less than the file's write buffer: the write fails only when
+    // the buffer goes to the disk.
+    for (int i = 0; i < 30; ++i)
+        rows.push_back({QStringLiteral("word"), QString(100, u'w')});
+    const sprachen larger = table_of(rows);
+    {
+        const file_size_limit full(4096);
+        EXPECT_FALSE(larger.save_to_file(file));
+    }
+    EXPECT_EQ(read_file(file), before);
+    EXPECT_EQ(QDir(path(".")).entryList(QDir::Files), QStringList{QStringLiteral("full.bin")});
 }
 
 TEST_F(sprachen_table, look_ups) {
