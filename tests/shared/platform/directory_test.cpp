@@ -43,14 +43,17 @@ protected:
             result.append(e.is_folder ? e.name + u'/' : e.name);
         return result;
     }
+
+    // Files of every kind of name in "d", and a sub-folder whose name matches file masks.
+    void write_sample_folder() {
+        for (const char* name :
+             {"d/b.csv", "d/A.csv", "d/.hidden", "d/noext", "d/sub.csv/inner.csv"})
+            write_file(QString::fromUtf8(name));
+    }
 };
 
 TEST_F(directory_listing, every_entry_kind_in_case_insensitive_name_order) {
-    write_file(QStringLiteral("d/b.csv"));
-    write_file(QStringLiteral("d/A.csv"));
-    write_file(QStringLiteral("d/.hidden"));
-    write_file(QStringLiteral("d/noext"));
-    write_file(QStringLiteral("d/sub.csv/inner.csv"));
+    write_sample_folder();
     write_file(QStringLiteral("d/C.txt"));
 
     EXPECT_EQ(names(QStringLiteral("*.*")),
@@ -65,11 +68,7 @@ TEST_F(directory_listing, every_entry_kind_in_case_insensitive_name_order) {
 }
 
 TEST_F(directory_listing, the_quick_file_listings_agree_with_the_full_one) {
-    write_file(QStringLiteral("d/b.csv"));
-    write_file(QStringLiteral("d/A.csv"));
-    write_file(QStringLiteral("d/.hidden"));
-    write_file(QStringLiteral("d/noext"));
-    write_file(QStringLiteral("d/sub.csv/inner.csv"));
+    write_sample_folder();
 #ifndef Q_OS_WIN
     // A link to a folder is a folder; the folder's entry type alone does not say so.
     ASSERT_TRUE(QFile::link(path(QStringLiteral("d/sub.csv")), path(QStringLiteral("d/z.csv"))));
