@@ -8,6 +8,8 @@ message_memo::message_memo(const QString& log_folder, QWidget* parent)
     setReadOnly(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Every append and trim would otherwise stay on the undo stack for the program's life.
+    setUndoRedoEnabled(false);
     board_.changed = [this](const board::message_board::change& change) { follow(change); };
 }
 

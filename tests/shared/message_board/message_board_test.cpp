@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTextDocument>
 
 namespace {
 
@@ -145,6 +146,18 @@ TEST_F(message_board_test, the_memo_shows_exactly_the_board) {
     messages.clear();
     EXPECT_EQ(shown(), QString{});
     EXPECT_TRUE(memo.isReadOnly());
+}
+
+TEST_F(message_board_test, the_memo_keeps_no_history_of_its_lines) {
+    // A program that posts and trims for months must not keep every line it ever showed.
+    message_memo memo(QString{});
+    for (int i = 0; i < 300; ++i) {
+        memo.board().post(QStringLiteral("line %1").arg(i));
+        memo.board().post_error(QStringLiteral("err"));
+        memo.board().trim(100);
+    }
+    EXPECT_EQ(memo.document()->availableUndoSteps(), 0);
+    EXPECT_EQ(memo.document()->blockCount(), 100);
 }
 
 } // namespace
