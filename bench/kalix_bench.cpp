@@ -54,7 +54,17 @@ double cpu_seconds() {
     return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
+// The high-water mark of this program's own memory. getrusage's maximum is no good here: it
+// keeps the peak of the forked copy of the parent (the Python runner, large after W1) across
+// the exec.
 long peak_rss_kb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').value(0).toLong();
+        }
+    }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;

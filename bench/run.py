@@ -273,13 +273,18 @@ class Bench:
                  ours["wall"] / zip_seconds <= 1.2)
 
         few, many = (5, 50) if self.quick else (500, 5000)
+        # The best of three runs each: the small run takes a tenth of a second, where a
+        # moment of load from elsewhere on the machine would otherwise decide the ratio.
         walls = []
         for loads in (few, many):
-            day, contents = self.day_folder("w4b_%d" % loads, loads, ("T",), 1)
-            figures_ = self.drive("pack", day)
-            self.check_archives(day, contents, "W4b packing", loads)
-            walls.append(figures_["wall"])
-            shutil.rmtree(day)
+            best = None
+            for _ in range(1 if self.quick else 3):
+                day, contents = self.day_folder("w4b_%d" % loads, loads, ("T",), 1)
+                figures_ = self.drive("pack", day)
+                self.check_archives(day, contents, "W4b packing", loads)
+                best = figures_["wall"] if best is None else min(best, figures_["wall"])
+                shutil.rmtree(day)
+            walls.append(best)
         self.row("W4b packing %d one-file loads vs %d" % (many, few), secs(walls[1]),
                  secs(walls[0]), walls[1] / walls[0], "<= 12", walls[1] / walls[0] <= 12)
 
