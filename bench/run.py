@@ -256,18 +256,28 @@ class Bench:
     def w4(self):
         loads, per = (4, 2) if self.quick else (100, 25)
         channels = ("T", "RF", "RC", "RG")
-        ours_day, contents = self.day_folder("w4_ours", loads, channels, per)
-        zip_day, _ = self.day_folder("w4_zip", loads, channels, per)
-        ours = self.drive("pack", ours_day)
-        check(ours["files"] == len(contents), "W4: %d files packed" % ours["files"])
-        self.check_archives(ours_day, contents, "W4 packing", loads)
-        start = time.perf_counter()
-        for load in range(1, loads + 1):
-            names = ["%s/%s" % (c, n) for c in channels for n in sorted(os.listdir(os.path.join(zip_day, c)))
-                     if n.startswith("L%05d___" % load)]
-            run(["zip", "-q", "-m", "L%05d.zip" % load] + names, cwd=zip_day)
-        zip_seconds = time.perf_counter() - start
-        self.check_archives(zip_day, contents, "W4 zip", loads)
+        # Best of three on both sides (see W4b): single runs of a second or two swing by a
+        # third on this shared machine.
+        ours_wall = zip_seconds = None
+        for _ in range(1 if self.quick else 3):
+            ours_day, contents = self.day_folder("w4_ours", loads, channels, per)
+            zip_day, _ = self.day_folder("w4_zip", loads, channels, per)
+            ours = self.drive("pack", ours_day)
+            check(ours["files"] == len(contents), "W4: %d files packed" % ours["files"])
+            self.check_archives(ours_day, contents, "W4 packing", loads)
+            start = time.perf_counter()
+            for load in range(1, loads + 1):
+                names = ["%s/%s" % (c, n) for c in channels
+                         for n in sorted(os.listdir(os.path.join(zip_day, c)))
+                         if n.startswith("L%05d___" % load)]
+                run(["zip", "-q", "-m", "L%05d.zip" % load] + names, cwd=zip_day)
+            seconds = time.perf_counter() - start
+            self.check_archives(zip_day, contents, "W4 zip", loads)
+            ours_wall = ours["wall"] if ours_wall is None else min(ours_wall, ours["wall"])
+            zip_seconds = seconds if zip_seconds is None else min(zip_seconds, seconds)
+            shutil.rmtree(ours_day)
+            shutil.rmtree(zip_day)
+        ours = {"wall": ours_wall}
         self.row("W4 packing %d files, %d loads" % (len(contents), loads), secs(ours["wall"]),
                  secs(zip_seconds), ours["wall"] / zip_seconds, "<= 1.2",
                  ours["wall"] / zip_seconds <= 1.2)
