@@ -13,9 +13,6 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <memory>
 #include <vector>
 
@@ -78,6 +75,8 @@ protected:
 };
 
 TEST_F(zip_packing_fault_test, a_full_disk_deletes_nothing_unpacked_and_all_arrives_later) {
+    if (!file_size_limit::supported)
+        GTEST_SKIP() << "no way to fill the disk for this process alone here";
     struct test_case {
         const char* name;
         bool earlier_archive; // L1.zip holds files of an earlier run already
