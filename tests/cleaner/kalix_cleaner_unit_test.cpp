@@ -50,7 +50,7 @@ struct cleaner_ini {
 QStringList zip_entry_names(const QString& archive_path) {
     QStringList names;
     int code = 0;
-    zip_t* archive = zip_open(QFile::encodeName(archive_path).constData(), ZIP_RDONLY, &code);
+    zip_t* archive = open_archive(archive_path, ZIP_RDONLY, &code);
     EXPECT_NE(archive, nullptr) << archive_path.toStdString() << " error " << code;
     if (archive == nullptr)
         return names;

@@ -1,6 +1,7 @@
 #include "tests/cleaner/zip_check.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -11,7 +12,7 @@ namespace {
 
 void expect_readable_by_libzip(const QString& archive_path) {
     int code = 0;
-    zip_t* archive = zip_open(archive_path.toUtf8().constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    zip_t* archive = open_archive(archive_path, ZIP_RDONLY | ZIP_CHECKCONS, &code);
     ASSERT_NE(archive, nullptr) << archive_path.toStdString() << " error " << code;
     const zip_int64_t count = zip_get_num_entries(archive, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
@@ -30,6 +31,15 @@ void expect_readable_by_libzip(const QString& archive_path) {
 }
 
 } // namespace
+
+zip_t* open_archive(const QString& archive_path, int flags, int* error_code) {
+#ifdef Q_OS_WIN
+    const QByteArray name = archive_path.toUtf8();
+#else
+    const QByteArray name = QFile::encodeName(archive_path);
+#endif
+    return zip_open(name.constData(), flags, error_code);
+}
 
 void expect_valid_zip(const QString& archive_path) {
     const QString unzip_program = QStandardPaths::findExecutable(QStringLiteral("unzip"));

@@ -38,7 +38,7 @@ struct entry {
 std::vector<entry> archive_entries(const QString& archive_path) {
     std::vector<entry> entries;
     int code = 0;
-    zip_t* archive = zip_open(QFile::encodeName(archive_path).constData(), ZIP_RDONLY, &code);
+    zip_t* archive = open_archive(archive_path, ZIP_RDONLY, &code);
     EXPECT_NE(archive, nullptr) << archive_path.toStdString() << " error " << code;
     if (archive == nullptr)
         return entries;
@@ -307,6 +307,19 @@ TEST_F(zip_packing_test, temporary_archives_of_a_killed_run_go_after_an_hour) {
 
     for (const leftover& f : files)
         EXPECT_EQ(QFileInfo::exists(in_day(f.name)), !f.removed) << f.name;
+}
+
+TEST_F(zip_packing_test, a_folder_named_beyond_the_8_bit_code_page_is_packed) {
+    const QString name = QStringLiteral(u"Tag Ωμέγα 日");
+    write_file(name + QStringLiteral(u"/OVIX1/L1___Ä.xy"), "spectrum");
+    const QString folder = path(name);
+
+    EXPECT_EQ(pack(folder), 1);
+
+    const QString archive = QDir::toNativeSeparators(folder + QStringLiteral("/L1.zip"));
+    EXPECT_EQ(entry_names(archive), QStringList{QStringLiteral(u"OVIX1/L1___Ä.xy")});
+    expect_valid_zip(archive);
+    EXPECT_TRUE(QDir(folder + QStringLiteral("/OVIX1")).isEmpty());
 }
 
 TEST_F(zip_packing_test, files_still_being_written_wait_for_a_later_run) {
