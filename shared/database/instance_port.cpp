@@ -16,6 +16,7 @@
 
 namespace database {
 
+#ifndef Q_OS_WIN
 namespace {
 
 // The answer lists "key;value;" pairs per instance: ServerName, InstanceName, IsClustered,
@@ -45,6 +46,7 @@ int port_in_answer(const QByteArray& answer, const QString& instance) {
 }
 
 } // namespace
+#endif
 
 int instance_port(const QString& host, const QString& instance, int wait_ms, QString& failure,
                   int service_port) {

@@ -12,9 +12,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <memory>
 #include <vector>
 
@@ -81,6 +78,8 @@ protected:
 };
 
 TEST_F(main_window_csv_fault, a_full_destination_deletes_no_csv_and_leaves_no_partial_file) {
+    if (!file_size_limit::supported)
+        GTEST_SKIP() << "no way to fill the disk for this process alone here";
     const std::vector<std::pair<QString, int>> files{
         {"a.csv", 4711}, {"b.csv", 4712}, {"c.csv", 4713}};
     for (const auto& [name, plate] : files)

@@ -1,6 +1,7 @@
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "shared/basics/scan_data.h"
 #include "tests/scanner/main_window_site.h"
+#include "tests/support/writer_process.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -8,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 
@@ -174,23 +174,18 @@ TEST_F(main_window_csv, a_file_neither_converted_nor_archived_is_set_aside) {
     EXPECT_FALSE(board().filter("kept as").isEmpty());
 }
 
-#ifdef Q_OS_UNIX
 TEST_F(main_window_csv, a_file_still_being_written_stays_for_a_later_pass) {
     const QString file = drop("busy.csv", measurement_);
-    QProcess writer;
-    writer.start("/bin/sh", {"-c", "exec 3>>\"$0\"; echo ready; read x", file});
-    ASSERT_TRUE(writer.waitForStarted(10000));
-    ASSERT_TRUE(writer.waitForReadyRead(10000));
+    writer_process writer(file);
+    ASSERT_TRUE(writer.ready());
     main_window& w = started();
     pass();
     EXPECT_EQ(input_files(), QStringList{"busy.csv"});
     EXPECT_TRUE(w.action_label->text().endsWith(" could not be copied - the file is open"));
-    writer.closeWriteChannel();
-    ASSERT_TRUE(writer.waitForFinished(10000));
+    writer.finish();
     pass();
     EXPECT_TRUE(input_files().isEmpty());
 }
-#endif
 
 } // namespace
 

@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+
+file_size_limit::file_size_limit(std::int64_t) {}
+
+file_size_limit::~file_size_limit() = default;
+
+#else
+
 #include <csignal>
 #include <sys/resource.h>
 
@@ -23,3 +31,5 @@ file_size_limit::~file_size_limit() {
     ::setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, previous_handler_);
 }
+
+#endif

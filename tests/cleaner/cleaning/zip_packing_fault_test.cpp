@@ -2,6 +2,7 @@
 // it was closed whole, an archive that was there before is never damaged, and once space
 // returns every file arrives in its archive exactly once.
 #include "cleaner/cleaning/zip_packing.h"
+#include "tests/cleaner/zip_check.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/scratch_fixture.h"
 
@@ -13,9 +14,6 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <memory>
 #include <vector>
 
@@ -25,7 +23,7 @@ namespace {
 QMap<QString, QByteArray> entries(const QString& archive_path) {
     QMap<QString, QByteArray> found;
     int code = 0;
-    zip_t* archive = zip_open(QFile::encodeName(archive_path).constData(), ZIP_RDONLY, &code);
+    zip_t* archive = open_archive(archive_path, ZIP_RDONLY, &code);
     EXPECT_NE(archive, nullptr) << archive_path.toStdString() << " error " << code;
     if (archive == nullptr)
         return found;
@@ -78,6 +76,8 @@ protected:
 };
 
 TEST_F(zip_packing_fault_test, a_full_disk_deletes_nothing_unpacked_and_all_arrives_later) {
+    if (!file_size_limit::supported)
+        GTEST_SKIP() << "no way to fill the disk for this process alone here";
     struct test_case {
         const char* name;
         bool earlier_archive; // L1.zip holds files of an earlier run already

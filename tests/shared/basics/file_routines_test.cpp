@@ -2,11 +2,11 @@
 
 #include "shared/platform/paths.h"
 #include "tests/support/scratch_fixture.h"
+#include "tests/support/writer_process.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -107,26 +107,20 @@ TEST_F(file_routines_test, closed_file_is_free_and_stays_in_place) {
     EXPECT_FALSE(file_is_free(data_file("missing.csv")));
 }
 
-#ifdef Q_OS_UNIX
 TEST_F(file_routines_test, file_held_open_for_writing_by_another_process_is_not_free) {
     const QString file = write_file("data/measure.csv", "written so far");
-    QProcess writer;
-    writer.start("/bin/sh", {"-c", "exec 3>>\"$0\"; echo ready; read x", file});
-    ASSERT_TRUE(writer.waitForStarted(10000));
-    ASSERT_TRUE(writer.waitForReadyRead(10000));
-    ASSERT_EQ(writer.readAllStandardOutput().trimmed(), "ready");
+    writer_process writer(file);
+    ASSERT_TRUE(writer.ready());
 
     EXPECT_FALSE(file_is_free(file));
     EXPECT_EQ(files_in(data()), QStringList{"measure.csv"});
     EXPECT_EQ(read_file(file), "written so far");
 
-    writer.closeWriteChannel();
-    ASSERT_TRUE(writer.waitForFinished(10000));
+    writer.finish();
     EXPECT_TRUE(file_is_free(file));
     EXPECT_EQ(files_in(data()), QStringList{"measure.csv"});
     EXPECT_EQ(read_file(file), "written so far");
 }
-#endif
 
 TEST_F(file_routines_test, read_only_attribute_of_first_matching_entry) {
     const QString locked = write_file("data/a_locked.ini");

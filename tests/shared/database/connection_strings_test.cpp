@@ -116,9 +116,16 @@ TEST(target_for, rejects_other_forms_without_repeating_the_password) {
     }
 }
 
-TEST(sql_server_odbc_driver, is_the_tds_driver_here) {
-#ifndef Q_OS_WIN
-    EXPECT_EQ(database::sql_server_odbc_driver(), QStringLiteral("FreeTDS"));
+TEST(sql_server_odbc_driver, is_freetds_on_linux_and_a_microsoft_driver_on_windows) {
+    const QString driver = database::sql_server_odbc_driver();
+#ifdef Q_OS_WIN
+    // Microsoft's own driver (the newest installed), or the one every Windows carries.
+    EXPECT_TRUE(driver == QStringLiteral("SQL Server") ||
+                (driver.startsWith(QStringLiteral("ODBC Driver ")) &&
+                 driver.endsWith(QStringLiteral(" for SQL Server"))))
+        << driver.toStdString();
+#else
+    EXPECT_EQ(driver, QStringLiteral("FreeTDS"));
 #endif
 }
 

@@ -6,6 +6,10 @@
 
 #include <cstdlib>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace {
 
 TEST(mask, windows_wildcard_semantics) {
@@ -118,6 +122,30 @@ TEST_F(directory_listing, attributes_and_a_missing_folder) {
     EXPECT_TRUE(entries.empty());
 }
 
+#ifdef Q_OS_WIN
+TEST_F(directory_listing, hidden_and_system_entries_are_listed_with_their_attributes) {
+    const QString hidden = write_file(QStringLiteral("d/a_hidden.csv"), "x");
+    const QString system = write_file(QStringLiteral("d/b_system.csv"), "x");
+    write_file(QStringLiteral("d/c_plain.csv"), "x");
+    const auto set = [](const QString& file, DWORD attributes) {
+        return SetFileAttributesW(reinterpret_cast<LPCWSTR>(file.utf16()), attributes) != 0;
+    };
+    ASSERT_TRUE(set(hidden, FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(set(system, FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY));
+
+    std::vector<platform::directory_entry> entries;
+    ASSERT_TRUE(platform::list_directory(path(QStringLiteral("d\\*.CSV")), entries));
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_TRUE(entries[0].is_hidden);
+    EXPECT_FALSE(entries[0].is_system);
+    EXPECT_FALSE(entries[1].is_hidden);
+    EXPECT_TRUE(entries[1].is_system);
+    EXPECT_TRUE(entries[1].is_read_only);
+    EXPECT_FALSE(entries[2].is_hidden || entries[2].is_system || entries[2].is_read_only);
+    set(system, FILE_ATTRIBUTE_NORMAL);
+}
+#endif
+
 TEST(paths, joining_and_splitting_with_the_native_separator) {
     const QChar s = platform::path_separator();
     EXPECT_EQ(platform::join_path(QStringLiteral("a"), QStringLiteral("b")),
@@ -134,7 +162,19 @@ TEST(paths, joining_and_splitting_with_the_native_separator) {
     platform::split_path(QStringLiteral("plain"), folder, name);
     EXPECT_EQ(folder, QString());
     EXPECT_EQ(name, QStringLiteral("plain"));
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+    // Both slashes separate; a drive root keeps its backslash.
+    platform::split_path(QStringLiteral("C:\\top"), folder, name);
+    EXPECT_EQ(folder, QStringLiteral("C:\\"));
+    EXPECT_EQ(name, QStringLiteral("top"));
+    platform::split_path(QStringLiteral("C:\\data/day\\L1.zip"), folder, name);
+    EXPECT_EQ(folder, QStringLiteral("C:\\data/day"));
+    EXPECT_EQ(name, QStringLiteral("L1.zip"));
+    EXPECT_TRUE(platform::ends_with_separator(QStringLiteral("a\\")));
+    EXPECT_TRUE(platform::ends_with_separator(QStringLiteral("a/")));
+    EXPECT_EQ(platform::native_path(QStringLiteral("C:/data/day")),
+              QStringLiteral("C:\\data\\day"));
+#else
     platform::split_path(QStringLiteral("/top"), folder, name);
     EXPECT_EQ(folder, QStringLiteral("/"));
     EXPECT_EQ(name, QStringLiteral("top"));

@@ -1,10 +1,10 @@
 #include "shared/platform/file_lock.h"
 #include "shared/platform/file_ops.h"
 #include "tests/support/scratch_fixture.h"
+#include "tests/support/writer_process.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -98,30 +98,24 @@ TEST_F(file_ops, existence_deletion_and_folder_creation) {
     EXPECT_FALSE(platform::delete_file(path(QStringLiteral("new"))));
 }
 
+#ifdef Q_OS_WIN
+// Windows refuses to rename a file another process has open without delete sharing: the
+// free-file test rests on that.
+TEST_F(file_ops, a_file_open_in_its_writer_cannot_be_renamed) {
+    const QString file = write_file(QStringLiteral("measurement.csv"), "1;2;3\r\n");
+    const QString parked = path(QStringLiteral("parked.csv"));
+    {
+        writer_process writer(file);
+        ASSERT_TRUE(writer.ready());
+        EXPECT_FALSE(platform::rename_no_overwrite(file, parked));
+        EXPECT_FALSE(QFile::exists(parked));
+    }
+    EXPECT_TRUE(platform::rename_no_overwrite(file, parked));
+    EXPECT_EQ(read_file(parked), QByteArray("1;2;3\r\n"));
+}
+#endif
+
 #ifdef Q_OS_LINUX
-// A child process that holds the file open for appending until its stdin closes.
-class writer_process {
-public:
-    explicit writer_process(const QString& file) {
-        process_.start(
-            QStringLiteral("/bin/sh"),
-            {QStringLiteral("-c"), QStringLiteral("exec 3>>\"$0\"; echo ready; read x"), file});
-        EXPECT_TRUE(process_.waitForStarted(5000));
-        EXPECT_TRUE(process_.waitForReadyRead(5000));
-    }
-    void finish() {
-        process_.closeWriteChannel();
-        EXPECT_TRUE(process_.waitForFinished(5000));
-    }
-    ~writer_process() {
-        if (process_.state() != QProcess::NotRunning)
-            finish();
-    }
-
-private:
-    QProcess process_;
-};
-
 TEST_F(file_ops, a_file_open_in_its_writer_is_held) {
     const QString file = write_file(QStringLiteral("measurement.csv"), "1;2;3\r\n");
     EXPECT_FALSE(platform::file_held_open_by_other(file));

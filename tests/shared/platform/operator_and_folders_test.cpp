@@ -25,6 +25,13 @@ TEST(folders, real_folders_when_not_redirected) {
     EXPECT_FALSE(platform::roaming_app_data_folder().isEmpty());
     EXPECT_FALSE(platform::ends_with_separator(platform::roaming_app_data_folder()));
     EXPECT_FALSE(platform::temp_folder().isEmpty());
+#ifdef Q_OS_WIN
+    // The roaming folder (settings follow the operator), not the local one.
+    EXPECT_TRUE(platform::roaming_app_data_folder().endsWith(QStringLiteral("\\AppData\\Roaming"),
+                                                             Qt::CaseInsensitive))
+        << platform::roaming_app_data_folder().toStdString();
+    EXPECT_TRUE(QDir(platform::roaming_app_data_folder()).exists());
+#endif
 }
 
 TEST_F(operator_and_folders, scripted_operator_answers_in_order_and_records_texts) {
