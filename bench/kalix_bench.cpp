@@ -18,6 +18,7 @@
 #include "shared/basics/program_folders.h"
 #include "shared/cleaner_routines/cleaner_routines.h"
 #include "shared/platform/folders.h"
+#include "shared/platform/heap.h"
 #include "tools/demo_database/inline_database.h"
 
 #include <QApplication>
@@ -279,6 +280,7 @@ int clean(const QString& site, int hours) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    platform::keep_freed_heap_memory();
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
     QApplication application(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(1);

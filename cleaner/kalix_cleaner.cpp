@@ -2,12 +2,14 @@
 // the archive day folders into one zip archive per load.
 #include "cleaner/kalix_cleaner_unit.h"
 #include "shared/basics/program_folders.h"
+#include "shared/platform/heap.h"
 #include "shared/platform_widgets/error_reporting_application.h"
 #include "shared/platform_widgets/qt_operator.h"
 
 #include <memory>
 
 int main(int argc, char* argv[]) {
+    platform::keep_freed_heap_memory();
     platform::error_reporting_application application(argc, argv);
     platform::install_operator(std::make_unique<platform::qt_operator>());
     basics_start_up();

@@ -7,6 +7,7 @@
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "shared/basics/program_folders.h"
 #include "shared/platform/folders.h"
+#include "shared/platform/heap.h"
 #include "shared/platform/operator_interface.h"
 #include "shared/platform_widgets/error_reporting_application.h"
 
@@ -51,6 +52,7 @@ private:
 } // namespace
 
 int main(int argc, char* argv[]) {
+    platform::keep_freed_heap_memory();
     if (argc != 5 || (std::strcmp(argv[1], "scanner") != 0 && std::strcmp(argv[1], "cleaner"))) {
         std::fprintf(stderr,
                      "usage: soak_driver scanner|cleaner <site folder> <home folder> <minutes>\n");
