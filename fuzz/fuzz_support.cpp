@@ -14,18 +14,13 @@ namespace fuzz {
 namespace {
 
 // Answers every question with the cautious answer and writes nothing anywhere.
-class silent_operator final : public platform::operator_interface {
+class silent_operator final : public platform::log_operator {
 public:
     void show_message(const QString&) override {}
     bool ask_yes_no(const QString&, const QString&) override { return false; }
     QString input_box(const QString&, const QString&, const QString& preset) override {
         return preset;
     }
-    QString open_file(const platform::file_dialog_request&) override { return {}; }
-    QString save_file(const platform::file_dialog_request&) override { return {}; }
-    QString browse_for_folder(const QString&, const QString&, bool) override { return {}; }
-    void set_busy_cursor() override {}
-    void set_arrow_cursor() override {}
 };
 
 QTemporaryDir* scratch_dir() {

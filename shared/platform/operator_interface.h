@@ -38,7 +38,8 @@ public:
 
 // Used until a window program installs its dialogs: messages go to the log,
 // questions get the cautious answer (no, cancel), so nothing ever waits for a person.
-class log_operator final : public operator_interface {
+// Unattended tools derive from it and change only what they answer or report differently.
+class log_operator : public operator_interface {
 public:
     void show_message(const QString& text) override;
     bool ask_yes_no(const QString& caption, const QString& text) override;

@@ -24,7 +24,7 @@
 
 namespace {
 
-class unattended_operator final : public platform::operator_interface {
+class unattended_operator final : public platform::log_operator {
 public:
     void show_message(const QString& text) override { log(QStringLiteral("message: ") + text); }
     bool ask_yes_no(const QString& caption, const QString& text) override {
@@ -35,11 +35,6 @@ public:
         log(QStringLiteral("input box: ") + caption);
         return preset;
     }
-    QString open_file(const platform::file_dialog_request&) override { return {}; }
-    QString save_file(const platform::file_dialog_request&) override { return {}; }
-    QString browse_for_folder(const QString&, const QString&, bool) override { return {}; }
-    void set_busy_cursor() override {}
-    void set_arrow_cursor() override {}
 
 private:
     static void log(const QString& line) {

@@ -36,22 +36,13 @@ TEST_F(error_reporting_test, escaped_error_is_shown_and_event_counts_as_unhandle
 }
 
 // Its message box runs an event loop in which the failing handler fails again.
-class failing_again_operator final : public platform::operator_interface {
+class failing_again_operator final : public platform::log_operator {
 public:
     void show_message(const QString& text) override {
         shown << text;
         EXPECT_FALSE(platform::deliver_reporting_errors(
             []() -> bool { throw std::runtime_error("again"); }));
     }
-    bool ask_yes_no(const QString&, const QString&) override { return false; }
-    QString input_box(const QString&, const QString&, const QString& preset) override {
-        return preset;
-    }
-    QString open_file(const platform::file_dialog_request&) override { return {}; }
-    QString save_file(const platform::file_dialog_request&) override { return {}; }
-    QString browse_for_folder(const QString&, const QString&, bool) override { return {}; }
-    void set_busy_cursor() override {}
-    void set_arrow_cursor() override {}
 
     QStringList shown;
 };
