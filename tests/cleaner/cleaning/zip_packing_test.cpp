@@ -143,8 +143,12 @@ TEST_F(zip_packing_test, extends_an_existing_archive_without_counting_it) {
     EXPECT_EQ(entries[1].name, QStringLiteral("OVIX1/L1___T___1___0___0.xy"));
     EXPECT_EQ(entries[2].name, QStringLiteral("OVIX2/L1___RC___0___0___0.xy"));
     expect_valid_zip(archive);
+#ifndef Q_OS_WIN
+    // The extended archive keeps the access the operator gave the old one. Windows files
+    // have no such bits: Qt reports every readable file as readable by all.
     EXPECT_EQ(QFileInfo(archive).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
               QFileDevice::ReadGroup);
+#endif
 }
 
 // Which files go into which archive, and which are left in place.
