@@ -5,6 +5,7 @@
 #include "shared/basics/string_records.h"
 #include "shared/platform/operator_interface.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
 
@@ -18,6 +19,7 @@ constexpr int character_filler_singles = 7;
 constexpr qint64 count_offset = 4 + 4 * header_filler_singles;
 constexpr qint64 character_filler_bytes = 4 * character_filler_singles;
 constexpr qsizetype max_characters = 65535;
+constexpr qint64 max_file_bytes = 16 * 1024 * 1024;
 
 class file_failure {};
 
@@ -60,11 +62,19 @@ void write_password_file(const QString& text, const QString& file_name) {
 
 QString read_password_file(const QString& file_name) {
     QString text;
-    QFile file(file_name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        platform::operator_ui().show_message("Could not read password from file " + file_name);
-        return text;
+    QByteArray content;
+    {
+        QFile file(file_name);
+        if (!file.open(QIODevice::ReadOnly)) {
+            platform::operator_ui().show_message("Could not read password from file " + file_name);
+            return text;
+        }
+        // Read at once: the records are walked with a seek per character. A real file is a
+        // few kilobytes; the cap keeps a stray large file from filling memory.
+        content = file.read(max_file_bytes);
     }
+    QBuffer file(&content);
+    file.open(QIODevice::ReadOnly);
     try {
         QByteArray field;
         if (!read_exactly(file, 4, field))
@@ -83,7 +93,6 @@ QString read_password_file(const QString& file_name) {
     } catch (const file_failure&) {
     } catch (const std::exception&) {
     }
-    file.close();
     platform::operator_ui().show_message("Could not read password from file " + file_name);
     return text;
 }

@@ -79,7 +79,7 @@ protected:
 
 TEST_F(main_window_csv_fault, a_full_destination_deletes_no_csv_and_leaves_no_partial_file) {
     if (!file_size_limit::supported)
-        GTEST_SKIP() << "no way to fill the disk for this process alone here";
+        GTEST_SKIP() << file_size_limit::unsupported_reason;
     const std::vector<std::pair<QString, int>> files{
         {"a.csv", 4711}, {"b.csv", 4712}, {"c.csv", 4713}};
     for (const auto& [name, plate] : files)

@@ -14,6 +14,12 @@ public:
     static constexpr bool supported = true;
 #endif
 
+    // Why the full-disk cases cannot run where `supported` is false.
+    static constexpr const char* unsupported_reason =
+        "Windows has no per-process file-size limit to stand in for a full disk";
+    // For a table test that leaves out its full-disk row: says so in the test's output.
+    static void report_row_left_out(const char* row);
+
     explicit file_size_limit(std::int64_t bytes);
     ~file_size_limit();
     file_size_limit(const file_size_limit&) = delete;

@@ -77,7 +77,7 @@ protected:
 
 TEST_F(zip_packing_fault_test, a_full_disk_deletes_nothing_unpacked_and_all_arrives_later) {
     if (!file_size_limit::supported)
-        GTEST_SKIP() << "no way to fill the disk for this process alone here";
+        GTEST_SKIP() << file_size_limit::unsupported_reason;
     struct test_case {
         const char* name;
         bool earlier_archive; // L1.zip holds files of an earlier run already
