@@ -154,7 +154,7 @@ void TLumotrax_spectrum_scanner_main::build_controls() {
              {pick_archive_date_button,
               &TLumotrax_spectrum_scanner_main::pick_archive_date_buttonClick}})
         platform::connect_guarded(source, &QPushButton::clicked, this,
-                                  [this, handler] { (this->*handler)(); });
+                                  [this, h = handler] { (this->*h)(); });
 }
 
 void TLumotrax_spectrum_scanner_main::build_archive_panel() {

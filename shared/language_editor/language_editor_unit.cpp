@@ -221,7 +221,7 @@ Tlanguage_editor_form::Tlanguage_editor_form(QWidget* parent)
              {Button7, &Tlanguage_editor_form::Button7Click},
              {Button6, &Tlanguage_editor_form::Button6Click}})
         platform::connect_guarded(source, &QPushButton::clicked, this,
-                                  [this, handler] { (this->*handler)(); });
+                                  [this, h = handler] { (this->*h)(); });
     // The selection model has taken the new current cell when it reports the change.
     grid_connections_.append(platform::connect_guarded(
         grid1->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
