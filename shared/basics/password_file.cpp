@@ -70,8 +70,9 @@ QString read_password_file(const QString& file_name) {
             return text;
         }
         // Read at once: the records are walked with a seek per character. A real file is a
-        // few kilobytes; the cap keeps a stray large file from filling memory.
-        content = file.read(max_file_bytes);
+        // few kilobytes; the cap keeps a stray large file from filling memory. (Asked for
+        // more than the file holds, read() would set up a buffer of the full cap first.)
+        content = file.read(std::min(file.size(), max_file_bytes));
     }
     QBuffer file(&content);
     file.open(QIODevice::ReadOnly);
