@@ -49,8 +49,10 @@ def database_faults(site, taken):
             if not os.path.exists(path):
                 faults.append("%s record %d: %s missing" % (step.upper(), record_id, rel))
                 continue
+            # Q and P records written at the same moment may share a name: which of them
+            # comes last depends on the pass that saw each, so either content is right.
             with open(path, "rb") as f:
-                if f.read() != state["files"][rel]:
+                if crash_catch_up.comparable(rel, f.read()) not in model.contents[rel]:
                     faults.append("%s record %d: %s differs" % (step.upper(), record_id, rel))
     sr = model.sr_files()
     for record_id, rel in sorted(sr.items()):
