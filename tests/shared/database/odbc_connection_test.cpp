@@ -182,11 +182,14 @@ TEST_F(odbc_connection, opens_a_data_source_named_in_the_connection_string) {
 }
 
 TEST_F(odbc_connection, keeps_the_password_out_of_a_client_text_that_repeats_the_string) {
-    // The driver manager repeats the driver's name when it cannot load it.
+    // unixODBC repeats the driver's name when it cannot load it; a driver manager that says
+    // less (Wine's without one on the host) has nothing to mask.
     database::sql_connection connection;
     const std::string error = open_error(
         connection, QStringLiteral("Driver={/nonexistent/hunter2/driver.so};UID=u;PWD=hunter2"));
-    EXPECT_NE(error.find("****"), std::string::npos) << error;
+    EXPECT_NE(error, "");
+    if (error.find("nonexistent") != std::string::npos)
+        EXPECT_NE(error.find("****"), std::string::npos) << error;
     EXPECT_EQ(error.find("hunter2"), std::string::npos) << error;
 }
 
