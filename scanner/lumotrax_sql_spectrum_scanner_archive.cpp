@@ -26,7 +26,7 @@ void TLumotrax_spectrum_scanner_main::rerun_pane_buttonClick() {
     Tlumotrax_sql_access_form& source = *lumotrax_q_sql_access_form;
     const bool was_scanning = Timer1->isActive();
     Timer1->stop();
-    const std::int32_t kept_index = source.last_processed_record;
+    const std::int64_t kept_index = source.last_processed_record;
     const auto restore = qScopeGuard([&] {
         source.last_processed_record = kept_index;
         post_unwritten_folders();

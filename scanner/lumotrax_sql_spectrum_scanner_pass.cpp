@@ -35,7 +35,7 @@ bool configured(const record_source_parts& source) {
 // Put back, it makes the next pass handle the failed pass's records once more instead.
 class index_rollback {
 public:
-    explicit index_rollback(std::int32_t& index) : index_(index), before_(index) {}
+    explicit index_rollback(std::int64_t& index) : index_(index), before_(index) {}
     ~index_rollback() {
         if (!completed_)
             index_ = before_;
@@ -45,8 +45,8 @@ public:
     void completed() { completed_ = true; }
 
 private:
-    std::int32_t& index_;
-    std::int32_t before_;
+    std::int64_t& index_;
+    std::int64_t before_;
     bool completed_ = false;
 };
 

@@ -145,8 +145,10 @@ void TLumotrax_spectrum_scanner_main::read_last_lumotrax_indices() {
     }};
     for (auto [file_name, source] : sources) {
         const index_reading reading = read_index_file(program_file_name(*file_name));
-        if (!reading.valid)
+        if (reading.from == index_reading::origin::none)
             send_message(index_problem_line(*file_name));
+        else if (reading.from == index_reading::origin::previous_copy)
+            send_message(index_previous_copy_line(*file_name, reading.value));
         source->last_processed_record = reading.value;
     }
     send_message(QStringLiteral("Last processed Lumotrax Q index: ") +

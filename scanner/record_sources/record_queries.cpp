@@ -4,16 +4,32 @@
 
 #include <QStringList>
 
-QString spectra_record_query(std::int32_t last_processed_record, const QString& where_phrase) {
-    return QStringLiteral("Select * from Spectra where Id>") +
-           QString::number(last_processed_record) + where_phrase +
-           QStringLiteral(" order by loadId,MeasPointIndex,resultname desc");
+namespace {
+
+QString id_above(std::int64_t last_processed_record) {
+    return QStringLiteral("Id>") + QString::number(last_processed_record);
 }
 
-QString spectra_record_query_by_id(std::int32_t last_processed_record,
+QString spectra_query(const QString& id_condition, const QString& where_phrase, bool by_id) {
+    return QStringLiteral("Select * from Spectra where ") + id_condition + where_phrase +
+           (by_id ? QStringLiteral(" order by Id")
+                  : QStringLiteral(" order by loadId,MeasPointIndex,resultname desc"));
+}
+
+} // namespace
+
+QString spectra_record_query(std::int64_t last_processed_record, const QString& where_phrase) {
+    return spectra_query(id_above(last_processed_record), where_phrase, false);
+}
+
+QString spectra_record_query_by_id(std::int64_t last_processed_record,
                                    const QString& where_phrase) {
-    return QStringLiteral("Select * from Spectra where Id>") +
-           QString::number(last_processed_record) + where_phrase + QStringLiteral(" order by Id");
+    return spectra_query(id_above(last_processed_record), where_phrase, true);
+}
+
+QString spectra_record_query_in(const QString& id_condition, const QString& where_phrase,
+                                bool by_id) {
+    return spectra_query(id_condition, where_phrase, by_id);
 }
 
 QString spectra_newest_record_query() {
@@ -28,10 +44,14 @@ QString spectra_show_last_100_query() {
     return QStringLiteral("Select top 100 * from Spectra order by id desc");
 }
 
-QString scalar_results_record_query(std::int32_t last_processed_record, const QString& keyphrase) {
-    return QStringLiteral("Select * from ScalarResults where Id>") +
-           QString::number(last_processed_record) + QStringLiteral(" and resultname = '") +
-           sql_literal_content(keyphrase) + QStringLiteral("' order by ID desc");
+QString scalar_results_record_query(std::int64_t last_processed_record, const QString& keyphrase) {
+    return scalar_results_record_query_in(id_above(last_processed_record), keyphrase);
+}
+
+QString scalar_results_record_query_in(const QString& id_condition, const QString& keyphrase) {
+    return QStringLiteral("Select * from ScalarResults where ") + id_condition +
+           QStringLiteral(" and resultname = '") + sql_literal_content(keyphrase) +
+           QStringLiteral("' order by ID desc");
 }
 
 QString scalar_results_newest_record_query() {
@@ -65,9 +85,9 @@ QString sql_literal_content(const QString& text) {
     return doubled.replace(u'\'', QStringLiteral("''"));
 }
 
-std::optional<std::int32_t> start_index_answer(const QString& answer) {
-    int index = 0;
-    if (!text_to_integer(answer, index) || index <= 0)
+std::optional<std::int64_t> start_index_answer(const QString& answer) {
+    std::int64_t index = 0;
+    if (!text_to_integer64(answer, index) || index <= 0)
         return std::nullopt;
     return index - 1;
 }

@@ -11,17 +11,24 @@
 // New records of table Spectra after `last_processed_record`, grouped by load and
 // measurement point, result names descending. The where phrase is raw SQL placed directly
 // behind the number, so it starts with a blank and a conjunction.
-QString spectra_record_query(std::int32_t last_processed_record, const QString& where_phrase);
+QString spectra_record_query(std::int64_t last_processed_record, const QString& where_phrase);
 // The same records in Id order, so a pass that stops after some of them can go on after
 // the last one it handled without skipping any.
-QString spectra_record_query_by_id(std::int32_t last_processed_record, const QString& where_phrase);
+QString spectra_record_query_by_id(std::int64_t last_processed_record, const QString& where_phrase);
+// The same record query (by load and point, or by Id when `by_id`) restricted to the Ids
+// `id_condition` admits, an SQL condition such as "(Id between 5 and 9 or Id=12)" that
+// stands where the other texts have "Id>N": records committed late are asked for again.
+QString spectra_record_query_in(const QString& id_condition, const QString& where_phrase,
+                                bool by_id);
 QString spectra_newest_record_query();
 QString spectra_show_all_query();
 QString spectra_show_last_100_query();
 
 // New sheet-resistance records of table ScalarResults after `last_processed_record`,
 // newest first.
-QString scalar_results_record_query(std::int32_t last_processed_record, const QString& keyphrase);
+QString scalar_results_record_query(std::int64_t last_processed_record, const QString& keyphrase);
+// The same restricted to the Ids `id_condition` admits (see spectra_record_query_in).
+QString scalar_results_record_query_in(const QString& id_condition, const QString& keyphrase);
 QString scalar_results_newest_record_query();
 QString scalar_results_show_all_query(const QString& keyphrase);
 
@@ -38,4 +45,4 @@ QString sql_literal_content(const QString& text);
 // What an answer in the start-index box makes the last processed record: the record with
 // the answered Id is the first to be processed. Nothing unless the answer is a whole
 // number greater than 0.
-std::optional<std::int32_t> start_index_answer(const QString& answer);
+std::optional<std::int64_t> start_index_answer(const QString& answer);

@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QScopeGuard>
 
+#include <cstdint>
+#include <limits>
 #include <utility>
 
 // What the window does when it is shown and closed, written once for every record source
@@ -246,7 +248,10 @@ void record_source_parts::show_all_buttonClick() {
 }
 
 void record_source_parts::set_start_index_buttonClick() {
-    const QString proposal = QString::number(static_cast<qint64>(last_processed_record) + 1);
+    // The next record's Id; an index at the very top of the range cannot go further.
+    const QString proposal = QString::number(
+        last_processed_record < std::numeric_limits<std::int64_t>::max() ? last_processed_record + 1
+                                                                         : last_processed_record);
     const QString answer = platform::operator_ui().input_box(
         QStringLiteral("Start index"), QStringLiteral("Set the start index to process spectra: "),
         proposal);
@@ -272,7 +277,7 @@ void record_source_parts::fetch_last_measured_record(const QString& newest_recor
         Lumotrax_query->set_text(newest_record_query);
         Lumotrax_query->open();
         last_measured_record =
-            Lumotrax_query->eof() ? 0 : Lumotrax_query->field_integer(QStringLiteral("Id"));
+            Lumotrax_query->eof() ? 0 : Lumotrax_query->field_integer64(QStringLiteral("Id"));
         last_measured_record_known = true;
     }
     fill_last_measured_record_label();

@@ -66,8 +66,8 @@ public:
     std::unique_ptr<database::sql_dataset> Lumotrax_query;
     std::unique_ptr<database::sql_dataset> Lumotrax_wavelength_query;
 
-    std::int32_t last_processed_record = 0;
-    std::int32_t last_measured_record = 0;
+    std::int64_t last_processed_record = 0;
+    std::int64_t last_measured_record = 0;
     // Whether last_measured_record was fetched from the database at least once.
     bool last_measured_record_known = false;
     QString SQL_where_phrase;

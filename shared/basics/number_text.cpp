@@ -127,7 +127,11 @@ QString without_time_zone(const QString& format) {
 
 } // namespace
 
-bool text_to_integer(const QString& text, int& value) {
+namespace {
+
+// Reads a strict integer of `bits` bits (32 or 64) as the magnitude and the sign; false when
+// the text is not one or lies beyond the range.
+bool read_integer(const QString& text, int bits, std::uint64_t& result) {
     qsizetype i = skip_spaces(text, 0);
     const bool negative = read_sign(text, i);
     bool hex = false;
@@ -142,21 +146,40 @@ bool text_to_integer(const QString& text, int& value) {
     if (i >= text.size())
         return false;
 
-    // Hexadecimal may fill all 32 bits; decimal must stay within the signed range.
-    const std::uint64_t limit = hex ? 0xFFFFFFFFu : (negative ? 2147483648u : 2147483647u);
+    // Hexadecimal may fill all bits; decimal must stay within the signed range.
+    const std::uint64_t sign_bit = std::uint64_t{1} << (bits - 1);
+    const std::uint64_t limit =
+        hex ? sign_bit + (sign_bit - 1) : (negative ? sign_bit : sign_bit - 1);
+    const std::uint64_t base = hex ? 16 : 10;
     std::uint64_t magnitude = 0;
     for (; i < text.size(); ++i) {
         const int digit = hex ? hex_digit(text[i]) : decimal_digit(text[i]);
         if (digit < 0)
             return false;
-        magnitude = magnitude * (hex ? 16 : 10) + static_cast<std::uint64_t>(digit);
-        if (magnitude > limit)
+        const auto d = static_cast<std::uint64_t>(digit);
+        if (magnitude > (limit - d) / base)
             return false;
+        magnitude = magnitude * base + d;
     }
-    std::uint32_t bits = static_cast<std::uint32_t>(magnitude);
-    if (negative)
-        bits = 0u - bits;
-    value = static_cast<std::int32_t>(bits);
+    result = negative ? 0u - magnitude : magnitude;
+    return true;
+}
+
+} // namespace
+
+bool text_to_integer(const QString& text, int& value) {
+    std::uint64_t bits = 0;
+    if (!read_integer(text, 32, bits))
+        return false;
+    value = static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
+    return true;
+}
+
+bool text_to_integer64(const QString& text, std::int64_t& value) {
+    std::uint64_t bits = 0;
+    if (!read_integer(text, 64, bits))
+        return false;
+    value = static_cast<std::int64_t>(bits);
     return true;
 }
 

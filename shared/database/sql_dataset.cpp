@@ -245,6 +245,64 @@ std::int32_t sql_dataset::field_integer(const QString& name) const {
     return 0;
 }
 
+std::int64_t sql_dataset::field_integer64(const QString& name) const {
+    const QVariant value = field(name);
+    if (value.isNull())
+        return 0;
+    const auto beyond_range = [&](const QString& shown) {
+        fail(QStringLiteral("%1 %2 is beyond the 64-bit range.").arg(name, readable(shown)));
+    };
+    const auto not_an_integer = [&](const QString& shown) {
+        fail(QStringLiteral("%1 '%2' is not an integer.").arg(name, readable(shown)));
+    };
+    constexpr auto highest = std::numeric_limits<std::int64_t>::max();
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool() ? 1 : 0;
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+        return value.toLongLong();
+    case QMetaType::ULong:
+    case QMetaType::ULongLong: {
+        const qulonglong number = value.toULongLong();
+        if (number > static_cast<qulonglong>(highest))
+            beyond_range(QString::number(number));
+        return static_cast<std::int64_t>(number);
+    }
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        const double number = value.toDouble();
+        const QString shown = QString::number(number, 'g', QLocale::FloatingPointShortest);
+        if (!std::isfinite(number) || std::trunc(number) != number)
+            not_an_integer(shown);
+        // 2^63 itself is the first double beyond the range.
+        if (number < -9223372036854775808.0 || number >= 9223372036854775808.0)
+            beyond_range(shown);
+        return static_cast<std::int64_t>(number);
+    }
+    default:
+        break;
+    }
+    if (!delivered_as_text(value))
+        not_an_integer(value.toString());
+    const QString text = value.toString().trimmed();
+    std::int64_t number = 0;
+    if (text_to_integer64(text, number))
+        return number;
+    static const QRegularExpression decimal_integer(QStringLiteral("^[+-]?[0-9]+$"));
+    if (decimal_integer.match(text).hasMatch())
+        beyond_range(text);
+    not_an_integer(value.toString());
+    return 0;
+}
+
 double sql_dataset::field_float(const QString& name) const {
     const QVariant value = field(name);
     if (value.isNull())

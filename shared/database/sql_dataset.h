@@ -48,6 +48,8 @@ public:
     // A 32-bit integer; a value with a fraction, outside the 32-bit range or a text that is
     // not strictly an integer raises an error naming the column and the value.
     std::int32_t field_integer(const QString& name) const;
+    // The same for a 64-bit integer (identity columns may be bigint).
+    std::int64_t field_integer64(const QString& name) const;
     // A number; a text must be strictly one ("." as decimal separator, no group
     // separators).
     double field_float(const QString& name) const;

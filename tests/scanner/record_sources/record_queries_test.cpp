@@ -26,6 +26,15 @@ TEST(record_queries, texts_are_sent_exactly_as_written) {
          "loadId,MeasPointIndex,resultname desc"},
         {"P records in Id order", spectra_record_query_by_id(12, " and LoadId='A'"),
          "Select * from Spectra where Id>12 and LoadId='A' order by Id"},
+        {"late Q records by load and point",
+         spectra_record_query_in("(Id between 5 and 9 or Id=12)", " and LoadId='A'", false),
+         "Select * from Spectra where (Id between 5 and 9 or Id=12) and LoadId='A' order by "
+         "loadId,MeasPointIndex,resultname desc"},
+        {"late P records in Id order", spectra_record_query_in("(Id=3)", {}, true),
+         "Select * from Spectra where (Id=3) order by Id"},
+        {"beyond 32 bits", spectra_record_query(4294967296LL, {}),
+         "Select * from Spectra where Id>4294967296 order by loadId,MeasPointIndex,resultname "
+         "desc"},
         {"wavelength grid of a record", wavelength_query("{AB-1}", "17"),
          "select * from WavelengtsArrays\n\rwhere ResultID='{AB-1}'\n\rand Run_ID='17'"},
         {"wavelength grid, apostrophes doubled", wavelength_query("x' or '1'='1", "1'"),
@@ -46,6 +55,10 @@ TEST(record_queries, texts_are_sent_exactly_as_written) {
         {"key phrase apostrophe doubled", scalar_results_record_query(500, "Operator's R"),
          "Select * from ScalarResults where Id>500 and resultname = 'Operator''s R' order by "
          "ID desc"},
+        {"late sheet-resistance records",
+         scalar_results_record_query_in("(Id between 5 and 9)", "Operator's R"),
+         "Select * from ScalarResults where (Id between 5 and 9) and resultname = 'Operator''s R' "
+         "order by ID desc"},
         {"sheet-resistance show all", scalar_results_show_all_query("Sheet Resistance"),
          "Select * from ScalarResults where resultname= 'Sheet Resistance' order by ID desc"},
         {"show all with apostrophes", scalar_results_show_all_query("a''b'"),
@@ -67,7 +80,7 @@ TEST(record_queries, texts_are_sent_exactly_as_written) {
 TEST(record_queries, start_index_answers) {
     struct answer_case {
         QString answer;
-        std::optional<std::int32_t> last_processed_record;
+        std::optional<std::int64_t> last_processed_record;
     };
     const std::vector<answer_case> cases = {
         {"1", 0},            // the whole table at the next pass
@@ -79,8 +92,9 @@ TEST(record_queries, start_index_answers) {
         {"", std::nullopt},
         {"12 ", std::nullopt},
         {"1.5", std::nullopt},
-        {"2147483647", std::numeric_limits<std::int32_t>::max() - 1},
-        {"2147483648", std::nullopt}, // beyond 32 bits
+        {"2147483648", 2147483647}, // identity columns may be bigint
+        {"9223372036854775807", std::numeric_limits<std::int64_t>::max() - 1},
+        {"9223372036854775808", std::nullopt}, // beyond 64 bits
     };
     for (const answer_case& c : cases) {
         SCOPED_TRACE(c.answer.toStdString());

@@ -68,6 +68,35 @@ TEST(number_text, text_to_integer_is_strict) {
     }
 }
 
+TEST(number_text, text_to_integer64_reaches_the_64_bit_bounds) {
+    struct integer64_case {
+        const char* text;
+        bool ok;
+        std::int64_t value;
+    };
+    const integer64_case cases[] = {
+        {"2147483648", true, 2147483648LL},
+        {" -99999999999", true, -99999999999LL},
+        {"9223372036854775807", true, INT64_MAX},
+        {"-9223372036854775808", true, INT64_MIN},
+        {"$FFFFFFFFFFFFFFFF", true, -1},
+        {"$100000000", true, 4294967296LL},
+        {"9223372036854775808", false, 0},
+        {"-9223372036854775809", false, 0},
+        {"18446744073709551616", false, 0},
+        {"$10000000000000000", false, 0},
+        {"12x", false, 0},
+        {"", false, 0},
+    };
+    for (const integer64_case& c : cases) {
+        SCOPED_TRACE(std::string("\"") + c.text + "\"");
+        constexpr std::int64_t untouched = 12345;
+        std::int64_t value = untouched;
+        EXPECT_EQ(text_to_integer64(QString::fromUtf8(c.text), value), c.ok);
+        EXPECT_EQ(value, c.ok ? c.value : untouched);
+    }
+}
+
 TEST(number_text, text_to_float_is_strict_and_single_precision) {
     const float nan = NAN;
     struct float_case {

@@ -408,6 +408,38 @@ TEST_F(embedded_database, converts_fields_strictly_and_names_column_and_value) {
     }
 }
 
+TEST_F(embedded_database, reads_64_bit_integers_as_strictly_as_32_bit_ones) {
+    run_statements(file, {QStringLiteral("create table Wide (Id integer, Value)"),
+                          QStringLiteral("insert into Wide values "
+                                         "(1, 4294967296), (2, '9223372036854775807'), "
+                                         "(3, ' -42 '), (4, 3.7), (5, 1e20), "
+                                         "(6, '9223372036854775808'), (7, '12abc'), (8, 2.0)")});
+    const std::pair<int, const char*> cases[] = {
+        {1, "4294967296"},
+        {2, "9223372036854775807"},
+        {3, "-42"},
+        {4, "Value '3.7' is not an integer."},
+        {5, "Value 1e+20 is beyond the 64-bit range."},
+        {6, "Value 9223372036854775808 is beyond the 64-bit range."},
+        {7, "Value '12abc' is not an integer."},
+        {8, "2"},
+    };
+    database::sql_dataset query(connection);
+    for (const auto& [id, expected] : cases) {
+        SCOPED_TRACE(id);
+        query.set_text(QStringLiteral("select Value from Wide where Id=%1").arg(id));
+        query.open();
+        ASSERT_FALSE(query.eof());
+        std::string result;
+        const std::string error = error_of(
+            [&] { result = std::to_string(query.field_integer64(QStringLiteral("Value"))); });
+        EXPECT_EQ(error == "(no error)" ? result : error, expected);
+    }
+    const std::string error =
+        error_of([&] { query.field_integer64(QStringLiteral("Wavelength")); });
+    EXPECT_NE(error.find("Wavelength"), std::string::npos) << error;
+}
+
 TEST_F(embedded_database, cuts_a_long_value_in_the_error_text) {
     const QString long_value = QString(1 << 20, u'7') + u'x';
     run_statements(
