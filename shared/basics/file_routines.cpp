@@ -85,8 +85,9 @@ bool is_read_only(const QString& name) {
     return entries.front().is_read_only;
 }
 
-QString write_unique_temp_file(const QString& folder, const QByteArray& content) {
-    const QString temp = unique_temp_name(folder);
+QString write_unique_temp_file(const QString& folder, const QByteArray& content,
+                               const QString& prefix) {
+    const QString temp = unique_temp_name(folder, prefix);
     QFile file(temp);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         throw std::runtime_error(QStringLiteral("Cannot create file \"%1\". %2")

@@ -17,7 +17,8 @@ bool clear_undo_history();
 // True when the file is not held by its writer any more and can be moved in its folder.
 bool file_is_free(const QString& file_name);
 bool is_read_only(const QString& name);
-// A new file under a unique temporary name (unique_temp_name) in `folder` holding `content`,
-// closed; its full name. Raises std::runtime_error, leaving nothing behind, when it cannot
-// be created or written.
-QString write_unique_temp_file(const QString& folder, const QByteArray& content);
+// A new file under a unique temporary name (unique_temp_name, with `prefix`) in `folder`
+// holding `content`, closed; its full name. Raises std::runtime_error, leaving nothing
+// behind, when it cannot be created or written.
+QString write_unique_temp_file(const QString& folder, const QByteArray& content,
+                               const QString& prefix = {});

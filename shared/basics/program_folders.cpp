@@ -50,12 +50,16 @@ QString program_file_name(const QString& name) {
 }
 
 QString unique_temp_name(const QString& folder) {
+    return unique_temp_name(folder, {});
+}
+
+QString unique_temp_name(const QString& folder, const QString& prefix) {
     QString name = folder;
     // Unlike join_path, an empty folder gets the separator too.
     if (!platform::ends_with_separator(name))
         name += platform::path_separator();
     constexpr std::uint32_t limit = 1000000;
-    return name + random_number_text(limit) + u'_' + random_number_text(limit) + u'_' +
+    return name + prefix + random_number_text(limit) + u'_' + random_number_text(limit) + u'_' +
            random_number_text(limit) + QStringLiteral(".tmp");
 }
 

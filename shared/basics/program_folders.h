@@ -14,6 +14,8 @@ QString undo_history_folder();
 QString program_file_name(const QString& name);
 // folder \ n1_n2_n3.tmp with three random numbers 0..999999; no file is created.
 QString unique_temp_name(const QString& folder);
+// folder \ <prefix>n1_n2_n3.tmp: a name that tells whose temporary file it is.
+QString unique_temp_name(const QString& folder, const QString& prefix);
 // A new empty file "tpf<number>.tmp" in the system's temporary folder; on failure a
 // message and the empty text.
 QString temp_file_name();

@@ -1,3 +1,4 @@
+#include "shared/platform/disk_flush.h"
 #include "shared/platform/file_lock.h"
 #include "shared/platform/file_ops.h"
 #include "tests/support/scratch_fixture.h"
@@ -148,6 +149,26 @@ TEST_F(file_ops, atomic_write_replaces_or_keeps) {
     ASSERT_TRUE(platform::write_file_atomically(file, "42\r\n"));
     EXPECT_EQ(read_file(file), QByteArray("42\r\n"));
     EXPECT_FALSE(platform::write_file_atomically(path(QStringLiteral("none/index.ini")), "1"));
+}
+
+} // namespace
+
+namespace {
+
+using disk_flush = scratch_fixture;
+
+TEST_F(disk_flush, flushes_existing_files_and_skips_missing_ones) {
+    const QString a = write_file(QStringLiteral("out/a.xy"), "A");
+    const QString b = write_file(QStringLiteral("out/b.xy"), "B");
+    const QString c = write_file(QStringLiteral("other/c.xy"), "C");
+    EXPECT_TRUE(platform::flush_to_disk({}));
+    EXPECT_TRUE(platform::flush_to_disk({a, b, c}));
+    EXPECT_TRUE(platform::flush_to_disk(
+        {path(QStringLiteral("out/gone.xy")), a, path(QStringLiteral("no_folder/d.xy"))}));
+    EXPECT_EQ(read_file(a), QByteArray("A"));
+
+    EXPECT_TRUE(platform::flush_file_to_disk(b));
+    EXPECT_FALSE(platform::flush_file_to_disk(path(QStringLiteral("out/gone.xy"))));
 }
 
 } // namespace
