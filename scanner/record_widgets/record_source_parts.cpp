@@ -170,6 +170,10 @@ void record_source_parts::FormClose() {
 }
 
 void record_source_parts::connect_to_lumotrax() {
+    // A database file replaced under its name (a restore, a copy from elsewhere) is read
+    // only after opening it again.
+    if (Lumotrax_sql_connection->connected() && Lumotrax_sql_connection->file_replaced())
+        Lumotrax_sql_connection->close();
     if (!Lumotrax_sql_connection->connected()) {
         const QString connection_string = connection_string_editor->text();
         if (connection_string.isEmpty())

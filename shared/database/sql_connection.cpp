@@ -83,6 +83,11 @@ void sql_connection::open(const QString& connection_string) {
                                      .toStdString());
     // A fresh registration every time: the previous open may have used another driver.
     close();
+    // Taken before the client opens the file: a replacement in between shows as one more
+    // reopen, never as a replacement that goes unseen.
+    std::optional<platform::file_identity> opened_file;
+    if (target.kind == connection_kind::sqlite_file)
+        opened_file = platform::identity_of_file(target.database_name);
     QString failure;
     QString database_name = target.database_name;
     int login_timeout = login_timeout_seconds;
@@ -127,6 +132,14 @@ void sql_connection::open(const QString& connection_string) {
         throw std::runtime_error(masked_passwords(failure, connection_string).toStdString());
     }
     target_ = target;
+    opened_file_ = opened_file;
+}
+
+bool sql_connection::file_replaced() const {
+    if (!embedded() || !opened_file_ || !connected())
+        return false;
+    // The client holds the opened file, so its inode cannot be reused by another file.
+    return platform::identity_of_file(target_.database_name) != opened_file_;
 }
 
 void sql_connection::close() {
@@ -140,6 +153,7 @@ void sql_connection::close() {
         QSqlDatabase::removeDatabase(name_);
     }
     target_ = connection_target{};
+    opened_file_.reset();
 }
 
 bool sql_connection::connected() const {

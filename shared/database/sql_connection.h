@@ -1,10 +1,12 @@
 #pragma once
 
 #include "shared/database/connection_strings.h"
+#include "shared/platform/file_ops.h"
 
 #include <QSqlDatabase>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace database {
@@ -29,6 +31,11 @@ public:
     // the system's texts (select top N, year/month/day).
     bool embedded() const { return target_.kind == connection_kind::sqlite_file; }
 
+    // The embedded database's file under its name is now another file than the one opened
+    // (replaced by a rename, or gone); the connection still reads the old one until it is
+    // opened again. Always false for a server.
+    bool file_replaced() const;
+
     QSqlDatabase handle() const;
     // Called by queries when the client reported an error: a lost connection is closed.
     void note_error(const class QSqlError& error);
@@ -39,6 +46,8 @@ private:
     friend class sql_dataset;
     QString name_;
     connection_target target_;
+    // The embedded database's file as it was opened.
+    std::optional<platform::file_identity> opened_file_;
     // The datasets over this connection: closed before the connection goes, so none keeps
     // a statement of a client connection that no longer exists, and told when this object
     // goes, so none reaches it afterwards.

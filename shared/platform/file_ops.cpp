@@ -113,4 +113,30 @@ bool make_folder(const QString& path) {
     return !path.isEmpty() && QDir().mkdir(path);
 }
 
+std::optional<file_identity> identity_of_file(const QString& path) {
+#ifdef Q_OS_WIN
+    // No access rights are needed to read the file's information; nobody is kept out.
+    const HANDLE handle =
+        CreateFileW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()), 0,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool ok = GetFileInformationByHandle(handle, &info) != 0;
+    CloseHandle(handle);
+    if (!ok)
+        return std::nullopt;
+    return file_identity{info.dwVolumeSerialNumber,
+                         (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) |
+                             info.nFileIndexLow};
+#else
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return std::nullopt;
+    return file_identity{static_cast<std::uint64_t>(status.st_dev),
+                         static_cast<std::uint64_t>(status.st_ino)};
+#endif
+}
+
 } // namespace platform

@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
+#include <optional>
+
 namespace platform {
 
 // Renames a file or folder; fails when `to` exists (never overwrites).
@@ -21,5 +24,15 @@ bool folder_exists(const QString& path); // a folder
 bool delete_file(const QString& path);
 // Creates exactly this folder (the parent must exist).
 bool make_folder(const QString& path);
+
+// What tells one file from another under the same name: device and inode on POSIX, volume
+// serial number and file index on Windows.
+struct file_identity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    bool operator==(const file_identity&) const = default;
+};
+// The identity of the file at `path` now; nothing when there is none.
+std::optional<file_identity> identity_of_file(const QString& path);
 
 } // namespace platform

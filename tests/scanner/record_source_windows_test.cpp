@@ -8,6 +8,7 @@
 #include "shared/basics/program_folders.h"
 #include "shared/database/sql_connection.h"
 #include "shared/database/sql_dataset.h"
+#include "shared/platform/file_ops.h"
 #include "tests/support/scratch_fixture.h"
 #include "tools/demo_database/inline_database.h"
 
@@ -386,22 +387,51 @@ TEST_F(record_source_windows, newest_record_and_forget_the_past) {
     EXPECT_TRUE(ui().messages.isEmpty());
 }
 
-TEST_F(record_source_windows, id_beyond_32_bits_is_an_error_not_a_wrap) {
+TEST_F(record_source_windows, ids_beyond_32_bits_are_read_whole) {
     add_spectrum(5, "L1", 1, "Transmission");
     add_spectrum(5000000000LL, "L1", 2, "Transmission");
+    add_spectrum(5000000001LL, "L1", 3, "Transmission");
     auto q = connected<Tlumotrax_sql_access_form>();
-    q->last_measured_record = 7;
     q->Get_last_index_button->click();
-    ASSERT_EQ(ui().messages.size(), 1);
-    EXPECT_TRUE(ui().messages[0].contains("Id")) << ui().messages[0].toStdString();
-    EXPECT_EQ(q->last_measured_record, 7);
-    EXPECT_EQ(q->last_measured_record_label->text(), "---");
-    EXPECT_EQ(q->Lumotrax_query->text(), "select * from Spectra");
-    EXPECT_FALSE(q->Lumotrax_query->active());
-    // The window goes on.
-    q->show_all_button->click();
-    EXPECT_EQ(q->DBGrid1->result().rows.size(), 2u);
-    EXPECT_EQ(ui().messages.size(), 1);
+    EXPECT_TRUE(ui().messages.isEmpty());
+    EXPECT_EQ(q->last_measured_record, 5000000001LL);
+    EXPECT_EQ(q->last_measured_record_label->text(), "5000000001");
+
+    q->last_processed_record = 5000000000LL;
+    q->update_query();
+    ASSERT_FALSE(q->Lumotrax_query->eof());
+    EXPECT_EQ(q->Lumotrax_query->field_integer64(QStringLiteral("Id")), 5000000001LL);
+    q->Lumotrax_query->next();
+    EXPECT_TRUE(q->Lumotrax_query->eof());
+}
+
+TEST_F(record_source_windows, a_database_file_replaced_under_its_name_is_read_at_the_next_connect) {
+    add_spectrum(1, "L1", 1, "Transmission");
+    auto q = connected<Tlumotrax_sql_access_form>();
+    q->update_query();
+    EXPECT_EQ(ids(*q->Lumotrax_query), (std::vector<std::int32_t>{1}));
+
+    // A new database under a temporary name, renamed over the one in use.
+    const QString fresh = path("inline.db.new");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "fresh");
+        db.setDatabaseName(fresh);
+        ASSERT_TRUE(db.open());
+        demo_db::create_inline_tables(db);
+        demo_db::spectrum_row row;
+        row.id = 2;
+        row.load_id = QStringLiteral("L2");
+        row.result_name = QStringLiteral("Transmission");
+        row.values = QStringLiteral("1;2;3");
+        demo_db::insert_spectrum(db, row);
+    }
+    QSqlDatabase::removeDatabase("fresh");
+    ASSERT_TRUE(platform::rename_replacing(fresh, path("inline.db")));
+
+    q->connect_to_lumotrax();
+    q->update_query();
+    EXPECT_EQ(ids(*q->Lumotrax_query), (std::vector<std::int32_t>{2}));
+    EXPECT_TRUE(q->Lumotrax_sql_connection->connected());
 }
 
 TEST_F(record_source_windows, start_index_box) {

@@ -1,8 +1,10 @@
 #include "shared/database/sql_connection.h"
 #include "shared/database/sql_dataset.h"
+#include "shared/platform/file_ops.h"
 
 #include "tests/support/scratch_fixture.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QSqlError>
@@ -438,6 +440,34 @@ TEST_F(embedded_database, reads_64_bit_integers_as_strictly_as_32_bit_ones) {
     const std::string error =
         error_of([&] { query.field_integer64(QStringLiteral("Wavelength")); });
     EXPECT_NE(error.find("Wavelength"), std::string::npos) << error;
+}
+
+TEST_F(embedded_database, sees_a_database_file_replaced_under_its_name) {
+    database::sql_dataset query(connection);
+    query.set_text(QStringLiteral("select Id from Spectra where Id>1203"));
+    EXPECT_EQ(ids(query), (std::vector<int>{1204, 1205}));
+    // Writing to the open file is no replacement.
+    run_statements(file, {QStringLiteral("insert into Spectra (Id) values (1206)")});
+    EXPECT_FALSE(connection.file_replaced());
+
+    // As a restore does it: a new database under a temporary name, renamed over the old one.
+    const QString fresh = path(QStringLiteral("lumotrax_q.db.new"));
+    create_spectra(fresh);
+    run_statements(fresh, {QStringLiteral("insert into Spectra (Id) values (1300)")});
+    ASSERT_TRUE(platform::rename_replacing(fresh, file));
+    EXPECT_TRUE(connection.file_replaced());
+    EXPECT_EQ(ids(query), (std::vector<int>{1204, 1205, 1206})) << "still the file it opened";
+
+    connection.close();
+    connection.open(file);
+    EXPECT_FALSE(connection.file_replaced());
+    EXPECT_EQ(ids(query), (std::vector<int>{1204, 1205, 1300}));
+
+    // Gone counts as replaced; a closed connection has no file to compare.
+    ASSERT_TRUE(QFile::rename(file, file + QStringLiteral(".away")));
+    EXPECT_TRUE(connection.file_replaced());
+    connection.close();
+    EXPECT_FALSE(connection.file_replaced());
 }
 
 TEST_F(embedded_database, cuts_a_long_value_in_the_error_text) {
