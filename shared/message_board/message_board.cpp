@@ -6,6 +6,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace board {
 
 namespace {
@@ -50,27 +52,33 @@ void message_board::post(const QString& text) {
 }
 
 void message_board::post_error(const QString& text) {
+    post_error(text, mask_passwords(text));
+}
+
+void message_board::post_error(const QString& text, const QString& fold_key) {
     const QString masked = mask_passwords(text);
     const QString stamp = date_time_text() + QStringLiteral("  ");
-    if (!repeating_.isEmpty() && masked == repeating_ && !lines_.isEmpty()) {
-        ++repeats_;
-        const int again = repeats_ - 1;
-        lines_.last() = stamp + masked +
-                        (again == 1 ? QStringLiteral(" (repeated once)")
-                                    : QStringLiteral(" (repeated %1 times)").arg(again));
-        notify(change::kind::replaced_last, {lines_.last()});
+    const auto same_kind = std::find_if(folds_.begin(), folds_.end(),
+                                        [&](const fold& f) { return f.key == fold_key; });
+    if (same_kind != folds_.end()) {
+        const int again = same_kind->repeats++;
+        const int line = same_kind->line;
+        lines_[line] = stamp + masked +
+                       (again == 1 ? QStringLiteral(" (repeated once)")
+                                   : QStringLiteral(" (repeated %1 times)").arg(again));
+        if (line == line_count() - 1)
+            notify(change::kind::replaced_last, {lines_[line]});
+        else
+            notify(change::kind::replaced_at, {lines_[line]}, 0, line);
         return;
     }
-    end_repeating();
     log(masked);
     QStringList lines = board_lines(masked);
     lines.first().prepend(stamp);
     append(lines);
-    // Only a one-line error can be folded into its line.
-    if (lines.size() == 1) {
-        repeating_ = masked;
-        repeats_ = 1;
-    }
+    // Only a one-line error can be folded into its line; trimming keeps the newest line.
+    if (lines.size() == 1 && !lines_.isEmpty())
+        folds_.push_back(fold{fold_key, line_count() - 1, masked, 1});
 }
 
 void message_board::trim(int rows) {
@@ -78,8 +86,16 @@ void message_board::trim(int rows) {
     if (excess <= 0)
         return;
     lines_.erase(lines_.begin(), lines_.begin() + excess);
-    if (lines_.isEmpty())
-        end_repeating();
+    // Lines trimmed away are folded no more; the others move up.
+    for (auto f = folds_.begin(); f != folds_.end();) {
+        f->line -= excess;
+        if (f->line < 0) {
+            end_fold(*f);
+            f = folds_.erase(f);
+        } else {
+            ++f;
+        }
+    }
     notify(change::kind::removed_first, {}, excess);
 }
 
@@ -96,17 +112,28 @@ void message_board::append(const QStringList& lines) {
         trim(line_limit_);
 }
 
+void message_board::end_fold(const fold& ended) {
+    if (ended.repeats <= 1)
+        return;
+    // Errors of other kinds may have been logged after it.
+    if (last_logged_ == ended.logged)
+        log(QStringLiteral("(the line before came %1 times)").arg(ended.repeats));
+    else
+        log(QStringLiteral("(\"%1\" came %2 times)").arg(ended.logged).arg(ended.repeats));
+}
+
 void message_board::end_repeating() {
-    if (repeats_ > 1)
-        log(QStringLiteral("(the line before came %1 times)").arg(repeats_));
-    repeating_.clear();
-    repeats_ = 0;
+    const std::vector<fold> ended = std::move(folds_);
+    folds_.clear();
+    for (const fold& f : ended)
+        end_fold(f);
 }
 
 void message_board::log(const QString& line) {
     if (!log_)
         return;
     QString error;
+    last_logged_ = line;
     if (log_->write(now_(), line, &error)) {
         log_failed_ = false;
         return;
@@ -122,9 +149,9 @@ void message_board::log(const QString& line) {
     notify(change::kind::appended, notice);
 }
 
-void message_board::notify(change::kind what, QStringList lines, int count) {
+void message_board::notify(change::kind what, QStringList lines, int count, int index) {
     if (changed)
-        changed(change{what, std::move(lines), count});
+        changed(change{what, std::move(lines), count, index});
 }
 
 } // namespace board

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace board {
 
@@ -21,10 +22,11 @@ class message_board {
 public:
     // What changed, so a view can follow without redrawing every line.
     struct change {
-        enum class kind { appended, replaced_last, removed_first, cleared };
+        enum class kind { appended, replaced_last, replaced_at, removed_first, cleared };
         kind what;
-        QStringList lines; // appended lines, or the new last line
+        QStringList lines; // appended lines, or the replacing line
         int count = 0;     // removed lines
+        int index = 0;     // the replaced line (replaced_at)
     };
 
     using clock = std::function<QDateTime()>;
@@ -38,10 +40,15 @@ public:
 
     // Appends a text; each of its line breaks (CR LF, LF CR, LF or CR) starts a new line.
     void post(const QString& text);
-    // An error a pass may meet again at every tick: shown with date and time; while the
-    // same text comes again and its line is still the last one, that line counts the
-    // repeats instead of filling the board (the log notes how often it came).
+    // An error a pass may meet again at every tick: shown with date and time. When the
+    // same text comes again and since its line only errors of other kinds were posted,
+    // that line shows the newest text and counts the repeats instead of filling the board
+    // (the log notes how often it came). So several sources failing at every pass keep a
+    // line each. An ordinary line, or trimming the line away, starts afresh.
     void post_error(const QString& text);
+    // The same, with errors of one kind (`fold_key`, e.g. error_kind_key of the text)
+    // folded into one line although their texts differ.
+    void post_error(const QString& text, const QString& fold_key);
 
     // Deletes the first line until at most `rows` remain.
     void trim(int rows);
@@ -57,14 +64,22 @@ private:
     clock now_;
     QStringList lines_;
     int line_limit_ = 0;
-    QString repeating_; // the error text the last line shows, empty if none
-    int repeats_ = 0;   // how often it came
+    // An error line that further errors of its kind replace.
+    struct fold {
+        QString key;
+        int line = 0;    // its index in lines_
+        QString logged;  // the text the log holds for it
+        int repeats = 1; // how often it came
+    };
+    std::vector<fold> folds_;
+    QString last_logged_;
     bool log_failed_ = false;
 
     void append(const QStringList& lines);
+    void end_fold(const fold& ended);
     void end_repeating();
     void log(const QString& line);
-    void notify(change::kind what, QStringList lines = {}, int count = 0);
+    void notify(change::kind what, QStringList lines = {}, int count = 0, int index = 0);
 };
 
 } // namespace board

@@ -26,6 +26,12 @@ void message_memo::follow(const board::message_board::change& change) {
         cursor.insertText(change.lines.value(0));
         break;
     }
+    case kind::replaced_at: {
+        QTextCursor cursor(document()->findBlockByNumber(change.index));
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        cursor.insertText(change.lines.value(0));
+        break;
+    }
     case kind::removed_first: {
         if (change.count >= document()->blockCount()) {
             clear();

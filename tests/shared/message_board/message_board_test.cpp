@@ -66,14 +66,57 @@ TEST_F(message_board_test, a_repeated_error_folds_into_its_line_until_another_li
     ASSERT_EQ(messages.line_count(), 3);
     EXPECT_TRUE(messages.lines().last().endsWith(error));
 
+    // An error of another kind in between leaves the line folding.
     messages.post_error(QStringLiteral("another error"));
     messages.post_error(error);
-    EXPECT_EQ(messages.line_count(), 5);
+    ASSERT_EQ(messages.line_count(), 4);
+    EXPECT_TRUE(messages.lines()[2].endsWith(error + QStringLiteral(" (repeated once)")));
 
     // The log has each occurrence's first line and how often it came.
     const QString log = log_text(now.date());
-    EXPECT_EQ(log.count(error), 3);
+    EXPECT_EQ(log.count(error), 2);
     EXPECT_TRUE(log.contains(QStringLiteral("(the line before came 3 times)")));
+}
+
+TEST_F(message_board_test, errors_of_several_kinds_keep_a_counting_line_each) {
+    {
+        board::message_board messages(log_folder(), clock());
+        messages.post(QStringLiteral("Scanning."));
+        for (int pass = 1; pass <= 3; ++pass) {
+            messages.post_error(QStringLiteral("P: no such table: Spectra"));
+            messages.post_error(QStringLiteral("Cannot create file \"/k/%1_4_5.tmp\".").arg(pass),
+                                QStringLiteral("Q: cannot create"));
+        }
+        EXPECT_EQ(messages.line_count(), 3);
+        EXPECT_TRUE(messages.lines()[1].endsWith(
+            QStringLiteral("P: no such table: Spectra (repeated 2 times)")));
+        // The newest text is shown.
+        EXPECT_TRUE(messages.lines()[2].endsWith(
+            QStringLiteral("Cannot create file \"/k/3_4_5.tmp\". (repeated 2 times)")));
+
+        // Trimming a folded line away ends its folding; the other goes on at its new place.
+        messages.trim(1);
+        messages.post_error(QStringLiteral("P: no such table: Spectra"));
+        messages.post_error(QStringLiteral("Cannot create file \"/k/4_4_5.tmp\"."),
+                            QStringLiteral("Q: cannot create"));
+        ASSERT_EQ(messages.line_count(), 2);
+        EXPECT_TRUE(
+            messages.lines()[0].endsWith(QStringLiteral("4_4_5.tmp\". (repeated 3 times)")));
+        EXPECT_TRUE(messages.lines()[1].endsWith(QStringLiteral("P: no such table: Spectra")));
+
+        // An ordinary line starts afresh for every kind.
+        messages.post(QStringLiteral("Lumotrax P working again."));
+        messages.post_error(QStringLiteral("Cannot create file \"/k/5_4_5.tmp\"."),
+                            QStringLiteral("Q: cannot create"));
+        EXPECT_EQ(messages.line_count(), 4);
+    }
+    // A count logged after lines of other kinds names its line.
+    const QString log = log_text(now.date());
+    EXPECT_TRUE(log.contains(QStringLiteral("(\"P: no such table: Spectra\" came 3 times)")))
+        << log.toStdString();
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("(\"Cannot create file \"/k/1_4_5.tmp\".\" came 4 times)")))
+        << log.toStdString();
 }
 
 TEST_F(message_board_test, passwords_never_reach_board_or_log) {
@@ -137,6 +180,11 @@ TEST_F(message_board_test, the_memo_shows_exactly_the_board) {
     messages.post_error(QStringLiteral("err"));
     EXPECT_EQ(shown(), messages.lines().join(u'\n'));
     EXPECT_TRUE(shown().endsWith(QStringLiteral("err (repeated once)")));
+    // A line folded in place above the last one.
+    messages.post_error(QStringLiteral("other"));
+    messages.post_error(QStringLiteral("err"));
+    EXPECT_TRUE(messages.lines()[3].endsWith(QStringLiteral("err (repeated 2 times)")));
+    EXPECT_EQ(shown(), messages.lines().join(u'\n'));
     messages.trim(1);
     EXPECT_EQ(shown(), messages.lines().join(u'\n'));
     messages.trim(0);
