@@ -89,6 +89,14 @@ protected:
         demo_db::insert_scalar(database(QStringLiteral("q")), row);
     }
 
+    // The next case starts without indices, also without their previous copies.
+    void remove_index_files() const {
+        for (const char* source : {"q", "p", "sheetresistance"})
+            for (const char* suffix : {"", ".previous"})
+                QFile::remove(path(QStringLiteral("program/last_lumotrax_%1_index.ini%2")
+                                       .arg(QLatin1String(source), QLatin1String(suffix))));
+    }
+
     void sql(const QString& db, const QString& statement) {
         QSqlQuery query(database(db));
         ASSERT_TRUE(query.exec(statement))
@@ -121,7 +129,7 @@ protected:
     }
 
     // No index, kept or stored, stands at or beyond a record whose file is missing.
-    void expect_index_behind_unwritten(std::int32_t index, const QString& stored_file,
+    void expect_index_behind_unwritten(std::int64_t index, const QString& stored_file,
                                        const QString& folder, const std::vector<record>& records) {
         const QByteArray stored = read_file(path(QStringLiteral("program/") + stored_file));
         for (const record& r : records) {
@@ -273,9 +281,7 @@ TEST_F(main_window_q_fault, a_q_pass_that_fails_midway_loses_no_record_and_resum
         sql("q", "drop table if exists wavelengths_kept");
         sql("q", "drop table if exists broken");
         demo_db::create_inline_tables(database("q"));
-        QFile::remove(path("program/last_lumotrax_q_index.ini"));
-        QFile::remove(path("program/last_lumotrax_p_index.ini"));
-        QFile::remove(path("program/last_lumotrax_sheetresistance_index.ini"));
+        remove_index_files();
     }
 }
 
@@ -351,9 +357,7 @@ TEST_F(main_window_fault, a_sheet_resistance_pass_that_fails_midway_loses_no_rec
 
         window_.reset();
         sql("q", "delete from ScalarResults");
-        QFile::remove(path("program/last_lumotrax_q_index.ini"));
-        QFile::remove(path("program/last_lumotrax_p_index.ini"));
-        QFile::remove(path("program/last_lumotrax_sheetresistance_index.ini"));
+        remove_index_files();
     }
 }
 
@@ -400,9 +404,7 @@ TEST_F(main_window_fault, a_database_gone_between_passes_is_picked_up_within_two
         window_.reset();
         sql(c.db, "delete from Spectra");
         sql(c.db, "delete from WavelengtsArrays");
-        QFile::remove(path("program/last_lumotrax_q_index.ini"));
-        QFile::remove(path("program/last_lumotrax_p_index.ini"));
-        QFile::remove(path("program/last_lumotrax_sheetresistance_index.ini"));
+        remove_index_files();
     }
 }
 

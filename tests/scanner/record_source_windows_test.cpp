@@ -13,6 +13,7 @@
 #include "tools/demo_database/inline_database.h"
 
 #include <QAbstractButton>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -427,6 +428,11 @@ TEST_F(record_source_windows, a_database_file_replaced_under_its_name_is_read_at
     }
     QSqlDatabase::removeDatabase("fresh");
     ASSERT_TRUE(platform::rename_replacing(fresh, path("inline.db")));
+    // SQLite finds the write-ahead log and its index by the file's name: a replacement takes
+    // the old ones away, or the new file is read through the old file's log.
+    QFile::remove(path("inline.db-wal"));
+    QFile::remove(path("inline.db-shm"));
+    EXPECT_TRUE(q->Lumotrax_sql_connection->file_replaced());
 
     q->connect_to_lumotrax();
     q->update_query();
