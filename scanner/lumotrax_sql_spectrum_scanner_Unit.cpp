@@ -1,5 +1,7 @@
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 
+#include "scanner/lumotrax_sql_spectrum_scanner_engine_view.h"
+
 #include "scanner/Lumotrax_SQL_unit.h"
 #include "scanner/sheetresistance_sql_access_form_unit.h"
 #include "shared/basics/program_folders.h"
@@ -38,12 +40,6 @@ TLumotrax_spectrum_scanner_main::TLumotrax_spectrum_scanner_main(QWidget* parent
     setObjectName(QStringLiteral("lumotrax_spectrum_scanner_main"));
     setWindowTitle(QStringLiteral("Lumotrax SQL spectrum scanner"));
     build_controls();
-}
-
-TLumotrax_spectrum_scanner_main::~TLumotrax_spectrum_scanner_main() {
-    // The editor asks its closing question while it is still whole.
-    if (language_editor)
-        language_editor->FormDestroy();
 }
 
 void TLumotrax_spectrum_scanner_main::build_controls() {
@@ -119,6 +115,8 @@ void TLumotrax_spectrum_scanner_main::build_controls() {
     panel_grid->addLayout(test_row, 1, 3);
     rerun_pane_button = button("Re-run pane", "rerun_pane_button");
     panel_grid->addWidget(rerun_pane_button, 0, 4);
+    retry_set_aside_button = button("Retry records set aside", "retry_set_aside_button");
+    panel_grid->addWidget(retry_set_aside_button, 1, 4);
     panel_grid->setColumnStretch(5, 1);
     main_layout->addWidget(Panel1);
     build_archive_panel();
@@ -134,6 +132,8 @@ void TLumotrax_spectrum_scanner_main::build_controls() {
     messages->setMinimumHeight(messages->fontMetrics().lineSpacing() * 12);
     main_layout->addWidget(messages, 1);
     resize(920, 820);
+    platform::connect_guarded(start_with_latest_processed_record, &QCheckBox::toggled, this,
+                              [this] { remember_start_choice(); });
 
     for (auto [source, handler] : std::initializer_list<
              std::pair<QPushButton*, void (TLumotrax_spectrum_scanner_main::*)()>>{
@@ -149,6 +149,8 @@ void TLumotrax_spectrum_scanner_main::build_controls() {
              {test_mode_0_button, &TLumotrax_spectrum_scanner_main::test_mode_0_buttonClick},
              {test_mode_1_button, &TLumotrax_spectrum_scanner_main::test_mode_1_buttonClick},
              {rerun_pane_button, &TLumotrax_spectrum_scanner_main::rerun_pane_buttonClick},
+             {retry_set_aside_button,
+              &TLumotrax_spectrum_scanner_main::retry_set_aside_buttonClick},
              {load_archive_spectra_button,
               &TLumotrax_spectrum_scanner_main::load_archive_spectra_buttonClick},
              {pick_archive_date_button,

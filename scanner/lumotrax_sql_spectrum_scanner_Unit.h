@@ -25,7 +25,11 @@ namespace database {
 class sql_dataset;
 }
 class message_memo;
+class pass_engine;
+class source_progress;
 class sprachen;
+class step_health;
+class window_record_source;
 struct lumotrax_scanner_settings;
 struct sheetresistance_result;
 struct csv_route;
@@ -63,6 +67,7 @@ public:
     QCheckBox* start_with_latest_processed_record = nullptr;
     QPushButton* sheet_resistance_button = nullptr;
     QPushButton* rerun_pane_button = nullptr;
+    QPushButton* retry_set_aside_button = nullptr;
     QFrame* Panel2 = nullptr;
     QLabel* Label12 = nullptr;
     QPushButton* load_archive_spectra_button = nullptr;
@@ -168,38 +173,57 @@ public:
     // Copies the archived spectra of one pane back into the output folder.
     void load_archive_spectra();
     void pick_archive_date_buttonClick();
+    // Hands the records set aside to the next pass again.
+    void retry_set_aside_buttonClick();
+
+    // The pass engine and what it knows of each database (for tests and the status view).
+    pass_engine& engine() { return *engine_; }
+    source_progress& q_progress() { return *q_progress_; }
+    source_progress& p_progress() { return *p_progress_; }
+    source_progress& sheetresistance_progress() { return *sr_progress_; }
+    // records_not_delivered.csv in the log folder.
+    QString set_aside_file() const;
 
     // The selection window of the re-run, created on first use and kept.
     Thistoric_pane_selection* my_pane_selection = nullptr;
 
 private:
-    // Where the last pass failed, until a pass gets through again.
-    QString failed_step_;
-    QString failed_text_;
-    // Records whose folder was missing in this pass, by folder.
-    QMap<QString, int> unwritten_;
-    // Loads whose id had to be changed for a file name, said once each.
-    QSet<QString> renamed_loads_;
-    QElapsedTimer painted_;
+    class engine_view;
+    std::unique_ptr<engine_view> engine_view_;
+    std::unique_ptr<pass_engine> engine_;
+    std::unique_ptr<source_progress> q_progress_;
+    std::unique_ptr<source_progress> p_progress_;
+    std::unique_ptr<source_progress> sr_progress_;
+    std::unique_ptr<step_health> csv_health_;
+    std::unique_ptr<window_record_source> q_source_;
+    std::unique_ptr<window_record_source> p_source_;
+    std::unique_ptr<window_record_source> sr_source_;
+    // The error a box should show once the pass is over, and whether a box stands.
+    QString pending_box_;
+    bool box_open_ = false;
     bool progress_shown_ = false;
+    bool failing_shown_ = false;
+    std::int64_t shown_set_aside_ = 0;
+    bool rerun_running_ = false;
 
-    // The position of a measurement point is that of its first record.
-    void take_point_position(const database::sql_dataset& record);
-    void lumotrax_q_step();
-    void lumotrax_p_step();
-    void sheetresistance_step();
+    void create_engine();
+    void run_source_step(source_progress& progress, record_source_parts& window,
+                         window_record_source& source);
+    static void take_window_index(source_progress& progress, record_source_parts& window);
     void csv_step();
     void process_csv_file(const QString& full_name);
     // False when a scan file due for the file could not be written.
     bool write_scan_files(const csv_route& route);
     void put_aside_unprocessed(const QString& full_name);
-    void pass_failed(const QString& step, const QString& text);
-    void pass_completed();
-    void post_unwritten_folders();
-    void keep_board_painted(const QString& progress);
-    QString load_in_file_name(const QString& load_id);
-    void write_spectrum_file(record_source_parts& source, const QString& file_name, bool trimmed);
-    void write_sheetresistance_file(const sheetresistance_result& result, const QString& file_name);
+    void show_pending_box();
+    void show_pass_status();
+    void write_spectrum_file(record_source_parts& source, window_record_source& reader,
+                             const QString& file_name, bool trimmed);
+    void remove_own_temp_files();
+    void check_index_beyond_newest();
+    void remember_start_choice();
+    void read_additional_kalix_scanner_ini_data(const QStringList& sl) override;
+    void write_additional_kalix_scanner_ini_data(QStringList& sl) override;
     void build_controls();
     void build_archive_panel();
     void copy_archived_file(const QString& day_folder, const QString& name);

@@ -1,4 +1,5 @@
 #include "scanner/Lumotrax_SQL_unit.h"
+#include "scanner/bridge/pass_engine.h"
 #include "scanner/bridge/archive_reload.h"
 #include "scanner/bridge/hand_over.h"
 #include "scanner/historic_pane_selection_unit.h"
@@ -27,9 +28,11 @@ void TLumotrax_spectrum_scanner_main::rerun_pane_buttonClick() {
     const bool was_scanning = Timer1->isActive();
     Timer1->stop();
     const std::int64_t kept_index = source.last_processed_record;
+    rerun_running_ = true;
     const auto restore = qScopeGuard([&] {
+        rerun_running_ = false;
         source.last_processed_record = kept_index;
-        post_unwritten_folders();
+        engine().post_unwritten_folders();
         if (was_scanning)
             Timer1->start();
     });

@@ -1,5 +1,8 @@
 #include "scanner/Lumotrax_SQL_unit.h"
+#include "scanner/bridge/hand_over.h"
 #include "scanner/bridge/index_files.h"
+#include "scanner/bridge/pass_engine.h"
+#include "scanner/bridge/source_progress.h"
 #include "scanner/bridge/scanner_settings_file.h"
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "scanner/sheetresistance_sql_access_form_unit.h"
@@ -8,11 +11,18 @@
 #include "shared/basics/sprachen.h"
 #include "shared/language_editor/language_editor_unit.h"
 #include "shared/message_board/memo/message_memo.h"
+#include "shared/kalix_spectrum_scanner/settings/kalix_paths.h"
 #include "shared/platform/file_ops.h"
+#include "shared/platform/paths.h"
 #include "shared/platform/line_list.h"
 #include "shared/platform/operator_interface.h"
 #include "shared/platform_widgets/error_reporting_application.h"
 
+#include <QCheckBox>
+#include <QDir>
+#include <QSignalBlocker>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -20,11 +30,6 @@
 #include <stdexcept>
 
 namespace {
-
-const QString q_index_file = QStringLiteral("last_lumotrax_q_index.ini");
-const QString p_index_file = QStringLiteral("last_lumotrax_p_index.ini");
-const QString sheetresistance_index_file =
-    QStringLiteral("last_lumotrax_sheetresistance_index.ini");
 
 std::unique_ptr<sprachen> translation_table(const QString& file) {
     auto table = std::make_unique<sprachen>();
@@ -63,6 +68,8 @@ void TLumotrax_spectrum_scanner_main::FormCreate() {
         QStringLiteral("Sheetresistance database access"));
     sheetresistance_sql_access_form->FormCreate();
 
+    create_engine();
+
     postbake_mode = 0;
     TFS_scanner_main::FormCreate();
     // The operator starts scanning; a restart never resumes it on its own.
@@ -72,6 +79,7 @@ void TLumotrax_spectrum_scanner_main::FormCreate() {
     read_kalix_ini_keys();
     read_settings_file();
     read_last_lumotrax_indices();
+    remove_own_temp_files();
     active_button->setFocus();
     send_message(QStringLiteral("Start-up finished."));
 }
@@ -138,18 +146,21 @@ void TLumotrax_spectrum_scanner_main::apply_settings(const lumotrax_scanner_sett
 }
 
 void TLumotrax_spectrum_scanner_main::read_last_lumotrax_indices() {
-    const std::array<std::pair<const QString*, record_source_parts*>, 3> sources{{
-        {&q_index_file, lumotrax_q_sql_access_form},
-        {&p_index_file, lumotrax_p_sql_access_form},
-        {&sheetresistance_index_file, sheetresistance_sql_access_form},
+    const std::array<std::pair<source_progress*, record_source_parts*>, 3> sources{{
+        {q_progress_.get(), lumotrax_q_sql_access_form},
+        {p_progress_.get(), lumotrax_p_sql_access_form},
+        {sr_progress_.get(), sheetresistance_sql_access_form},
     }};
-    for (auto [file_name, source] : sources) {
-        const index_reading reading = read_index_file(program_file_name(*file_name));
-        if (reading.from == index_reading::origin::none)
-            send_message(index_problem_line(*file_name));
-        else if (reading.from == index_reading::origin::previous_copy)
-            send_message(index_previous_copy_line(*file_name, reading.value));
-        source->last_processed_record = reading.value;
+    for (auto [progress, source] : sources) {
+        const source_progress::load_result loaded = progress->load();
+        const QString file_name = QFileInfo(progress->index_file()).fileName();
+        if (!loaded.index_valid) {
+            send_message(index_problem_line(file_name));
+            action_label->setText(index_problem_line(file_name));
+        } else if (loaded.from_previous_copy) {
+            send_message(index_previous_copy_line(file_name, progress->index));
+        }
+        source->last_processed_record = progress->index;
     }
     send_message(QStringLiteral("Last processed Lumotrax Q index: ") +
                  QString::number(lumotrax_q_sql_access_form->last_processed_record));
@@ -157,7 +168,7 @@ void TLumotrax_spectrum_scanner_main::read_last_lumotrax_indices() {
                  QString::number(lumotrax_p_sql_access_form->last_processed_record));
     send_message(QStringLiteral("Last processed sheetresistance index: ") +
                  QString::number(sheetresistance_sql_access_form->last_processed_record));
-    for (auto [file_name, source] : sources)
+    for (auto [progress, source] : sources)
         source->update_last_processed_label();
     connect_record_sources();
 }
@@ -170,6 +181,7 @@ void TLumotrax_spectrum_scanner_main::connect_record_sources() {
         {lumotrax_p_sql_access_form, QStringLiteral("Lumotrax P")},
         {sheetresistance_sql_access_form, QStringLiteral("Sheet resistance")},
     }};
+    QStringList beyond;
     for (const auto& [source, name] : sources) {
         try {
             source->connect_to_lumotrax();
@@ -178,25 +190,72 @@ void TLumotrax_spectrum_scanner_main::connect_record_sources() {
             const QString text = QString::fromUtf8(error.what());
             messages->board().post_error(name + QStringLiteral(" database: ") + text);
             platform::report_error(text);
+            continue;
         }
+        // An index the database has not reached yet would let every new record pass by.
+        if (source->last_measured_record_known &&
+            source->last_processed_record > source->last_measured_record)
+            beyond << QStringLiteral("%1: the last processed index %2 lies beyond the newest "
+                                     "record %3 of the database. No new record is handled "
+                                     "until the database passes it; use \"Get newest record\" "
+                                     "or \"Forget the past\" in the %1 SQL settings.")
+                          .arg(name)
+                          .arg(source->last_processed_record)
+                          .arg(source->last_measured_record);
     }
-}
-
-bool TLumotrax_spectrum_scanner_main::write_last_lumotrax_indices() {
-    bool written = write_index_file(program_file_name(q_index_file),
-                                    lumotrax_q_sql_access_form->last_processed_record);
-    written &= write_index_file(program_file_name(p_index_file),
-                                lumotrax_p_sql_access_form->last_processed_record);
-    written &= write_index_file(program_file_name(sheetresistance_index_file),
-                                sheetresistance_sql_access_form->last_processed_record);
-    return written;
+    if (beyond.isEmpty())
+        return;
+    for (const QString& line : beyond)
+        messages->board().post_error(line);
+    action_label->setText(beyond.first());
+    platform::operator_ui().show_notice(beyond.join(u'\n'), nullptr);
 }
 
 void TLumotrax_spectrum_scanner_main::FormClose() {
     if (language_editor)
         language_editor->FormDestroy();
+    // Ending the program closes no record source window: their connection files are
+    // written when the operator closes them.
     TFS_scanner_main::FormClose();
-    lumotrax_q_sql_access_form->FormClose();
-    lumotrax_p_sql_access_form->FormClose();
-    sheetresistance_sql_access_form->FormClose();
+}
+
+void TLumotrax_spectrum_scanner_main::remove_own_temp_files() {
+    // What a killed run left half-written in the folders it delivers to.
+    QStringList folders;
+    const QString measurements = measurement_folder(kalix_path, product_marker_name(kalix_path));
+    for (const QString& channel : QDir(measurements).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        folders << QDir(measurements).filePath(channel + QStringLiteral("/new"));
+    folders << QDir(measurements).filePath(QStringLiteral("new_results"));
+    if (!postbake_total_output_path.isEmpty())
+        folders << postbake_total_output_path;
+    int removed = 0;
+    for (const QString& folder : folders)
+        if (platform::folder_exists(folder))
+            removed += ::remove_own_temp_files(folder);
+    if (removed > 0)
+        send_message(QStringLiteral("%1 temporary files of an earlier run removed.").arg(removed));
+}
+
+void TLumotrax_spectrum_scanner_main::read_additional_kalix_scanner_ini_data(const QStringList& sl) {
+    TFS_scanner_main::read_additional_kalix_scanner_ini_data(sl);
+    const QSignalBlocker quiet(start_with_latest_processed_record);
+    start_with_latest_processed_record->setChecked(start_choice(sl));
+}
+
+void TLumotrax_spectrum_scanner_main::write_additional_kalix_scanner_ini_data(QStringList& sl) {
+    TFS_scanner_main::write_additional_kalix_scanner_ini_data(sl);
+    sl = with_start_choice(sl, start_with_latest_processed_record->isChecked());
+}
+
+void TLumotrax_spectrum_scanner_main::remember_start_choice() {
+    // Kept at once, so a start after a crash or a reboot continues where the last run
+    // stopped when the operator had asked for that.
+    const QString file = program_file_name(QStringLiteral("kalix_scanner.ini"));
+    QStringList lines;
+    if (!save_ini_file || !platform::load_lines(file, lines))
+        return;
+    if (!platform::save_lines(file,
+                              with_start_choice(lines, start_with_latest_processed_record->isChecked())))
+        send_message(QStringLiteral("The settings file %1 could not be written.")
+                         .arg(platform::native_path(file)));
 }

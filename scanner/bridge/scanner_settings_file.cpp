@@ -55,3 +55,31 @@ QStringList lumotrax_scanner_settings_lines(const lumotrax_scanner_settings& s) 
             QStringLiteral("Postbake key phrase"),
             s.postbake_key_phrase};
 }
+
+namespace {
+
+const QString start_choice_key = QStringLiteral("Start with last processed record");
+constexpr qsizetype base_window_lines = 12;
+
+} // namespace
+
+bool start_choice(const QStringList& lines) {
+    for (qsizetype i = base_window_lines; i + 1 < lines.size(); ++i)
+        if (lines[i].compare(start_choice_key, Qt::CaseInsensitive) == 0)
+            return lines[i + 1].trimmed() == QLatin1String("1");
+    return false;
+}
+
+QStringList with_start_choice(QStringList lines, bool start_with_last_processed) {
+    const QString value = start_with_last_processed ? QStringLiteral("1") : QStringLiteral("0");
+    for (qsizetype i = base_window_lines; i + 1 < lines.size(); ++i) {
+        if (lines[i].compare(start_choice_key, Qt::CaseInsensitive) == 0) {
+            lines[i + 1] = value;
+            return lines;
+        }
+    }
+    while (lines.size() < base_window_lines)
+        lines << QString();
+    lines << start_choice_key << value;
+    return lines;
+}

@@ -35,3 +35,8 @@ lumotrax_scanner_settings read_lumotrax_scanner_settings(const QStringList& line
 // What the board shows while the file is read: the key and the value of the three
 // connection strings and of the three settings that shape file names, in reading order.
 QStringList lumotrax_scanner_settings_lines(const lumotrax_scanner_settings& settings);
+
+// kalix_scanner.ini also keeps whether scanning starts with the last processed record: a
+// key line and its value line ("1" or "0") behind the base window's twelve lines.
+bool start_choice(const QStringList& kalix_scanner_lines);
+QStringList with_start_choice(QStringList kalix_scanner_lines, bool start_with_last_processed);

@@ -4,6 +4,12 @@
 
 namespace platform {
 
+void operator_interface::show_notice(const QString& text, std::function<void()> closed) {
+    show_message(text);
+    if (closed)
+        closed();
+}
+
 namespace {
 
 log_operator& fallback() {

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 #include <memory>
 
 namespace platform {
@@ -23,6 +25,10 @@ public:
     virtual ~operator_interface() = default;
 
     virtual void show_message(const QString& text) = 0;
+    // Shows `text` without waiting for the operator: returns at once, and `closed` runs
+    // once the operator has dismissed it. Unattended passes report this way, so their
+    // work never waits for a click. By default a message that needs no answer.
+    virtual void show_notice(const QString& text, std::function<void()> closed);
     virtual bool ask_yes_no(const QString& caption, const QString& text) = 0;
     // Returns `preset` when the operator cancels, as the system's input box does.
     virtual QString input_box(const QString& caption, const QString& prompt,

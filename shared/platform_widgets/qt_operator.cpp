@@ -55,6 +55,21 @@ void qt_operator::show_message(const QString& text) {
     box.exec();
 }
 
+void qt_operator::show_notice(const QString& text, std::function<void()> closed) {
+    // Not modal: the scan timer and the operator's buttons go on while it stands.
+    auto* box = new QMessageBox(QMessageBox::Warning, QGuiApplication::applicationDisplayName(),
+                                display_text(text), QMessageBox::Ok, owner());
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->setWindowModality(Qt::NonModal);
+    QObject::connect(box, &QObject::destroyed, [closed = std::move(closed)] {
+        if (closed)
+            closed();
+    });
+    box->show();
+}
+
 bool qt_operator::ask_yes_no(const QString& caption, const QString& text) {
     QMessageBox box(QMessageBox::Question, caption, display_text(text),
                     QMessageBox::Yes | QMessageBox::No, owner());

@@ -8,6 +8,7 @@ namespace platform {
 class qt_operator final : public operator_interface {
 public:
     void show_message(const QString& text) override;
+    void show_notice(const QString& text, std::function<void()> closed) override;
     bool ask_yes_no(const QString& caption, const QString& text) override;
     QString input_box(const QString& caption, const QString& prompt,
                       const QString& preset) override;

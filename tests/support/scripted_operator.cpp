@@ -46,6 +46,19 @@ void scripted_operator::show_message(const QString& text) {
     messages.append(text);
 }
 
+void scripted_operator::show_notice(const QString& text, std::function<void()> closed) {
+    messages.append(text);
+    notices_.push_back(std::move(closed));
+}
+
+void scripted_operator::close_notices() {
+    auto standing = std::move(notices_);
+    notices_.clear();
+    for (const auto& closed : standing)
+        if (closed)
+            closed();
+}
+
 bool scripted_operator::ask_yes_no(const QString& caption, const QString& text) {
     answer result;
     return take(kind::yes_no, caption + u'|' + text, result) && result.flag;

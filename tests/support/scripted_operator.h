@@ -6,6 +6,8 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
+#include <vector>
 
 // The operator of the tests: records every text shown and answers questions from a
 // prepared list. A question without a prepared answer of its kind fails the test, and so
@@ -35,6 +37,12 @@ public:
     int busy_depth = 0;
 
     void show_message(const QString& text) override;
+    // Recorded in `messages` and left standing until close_notices(), as an operator who
+    // is away leaves a box open.
+    void show_notice(const QString& text, std::function<void()> closed) override;
+    int open_notices() const { return static_cast<int>(notices_.size()); }
+    // The operator clicks OK on every notice standing.
+    void close_notices();
     bool ask_yes_no(const QString& caption, const QString& text) override;
     QString input_box(const QString& caption, const QString& prompt,
                       const QString& preset) override;
@@ -53,5 +61,6 @@ private:
         bool flag = false;
     };
     std::deque<answer> answers_;
+    std::vector<std::function<void()>> notices_;
     bool take(kind what, const QString& question, answer& result);
 };
