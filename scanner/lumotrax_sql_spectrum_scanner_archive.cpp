@@ -1,7 +1,7 @@
 #include "scanner/Lumotrax_SQL_unit.h"
-#include "scanner/bridge/pass_engine.h"
 #include "scanner/bridge/archive_reload.h"
 #include "scanner/bridge/hand_over.h"
+#include "scanner/bridge/pass_engine.h"
 #include "scanner/historic_pane_selection_unit.h"
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "scanner/record_sources/record_queries.h"

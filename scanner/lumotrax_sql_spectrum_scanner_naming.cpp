@@ -2,13 +2,13 @@
 #include "scanner/bridge/delivery.h"
 #include "scanner/bridge/hand_over.h"
 #include "scanner/bridge/pass_engine.h"
-#include "scanner/window_record_source.h"
 #include "scanner/bridge/sheetresistance_file.h"
 #include "scanner/bridge/spectrum_names.h"
 #include "scanner/bridge/xy_file.h"
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "scanner/record_sources/record_queries.h"
 #include "scanner/sheetresistance_sql_access_form_unit.h"
+#include "scanner/window_record_source.h"
 #include "shared/basics/file_routines.h"
 #include "shared/basics/sprachen.h"
 #include "shared/database/sql_dataset.h"
@@ -85,11 +85,11 @@ void TLumotrax_spectrum_scanner_main::write_spectrum_file(record_source_parts& s
     if (where.folder.isEmpty() || !platform::folder_exists(where.folder))
         return;
     const database::sql_dataset& record = *source.Lumotrax_query;
-    const QByteArray content = xy_file_content(
-        reader.wavelengths(record.field_text(QStringLiteral("ResultID")),
-                           record.field_text(QStringLiteral("Run_ID"))),
-        record.field_text(QStringLiteral("Values")),
-        trimmed ? xy_fields::trimmed : xy_fields::unchanged);
+    const QByteArray content =
+        xy_file_content(reader.wavelengths(record.field_text(QStringLiteral("ResultID")),
+                                           record.field_text(QStringLiteral("Run_ID"))),
+                        record.field_text(QStringLiteral("Values")),
+                        trimmed ? xy_fields::trimmed : xy_fields::unchanged);
     deliver_file(where, file_name.mid(where.folder.size() + 1), content);
 }
 

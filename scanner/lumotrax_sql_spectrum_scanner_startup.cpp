@@ -2,29 +2,29 @@
 #include "scanner/bridge/hand_over.h"
 #include "scanner/bridge/index_files.h"
 #include "scanner/bridge/pass_engine.h"
-#include "scanner/bridge/source_progress.h"
 #include "scanner/bridge/scanner_settings_file.h"
+#include "scanner/bridge/source_progress.h"
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "scanner/sheetresistance_sql_access_form_unit.h"
 #include "shared/basics/ini_lines.h"
 #include "shared/basics/program_folders.h"
 #include "shared/basics/sprachen.h"
+#include "shared/kalix_spectrum_scanner/settings/kalix_paths.h"
 #include "shared/language_editor/language_editor_unit.h"
 #include "shared/message_board/memo/message_memo.h"
-#include "shared/kalix_spectrum_scanner/settings/kalix_paths.h"
 #include "shared/platform/file_ops.h"
-#include "shared/platform/paths.h"
 #include "shared/platform/line_list.h"
 #include "shared/platform/operator_interface.h"
+#include "shared/platform/paths.h"
 #include "shared/platform_widgets/error_reporting_application.h"
 
 #include <QCheckBox>
 #include <QDir>
-#include <QSignalBlocker>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include <stdexcept>
@@ -236,7 +236,8 @@ void TLumotrax_spectrum_scanner_main::remove_own_temp_files() {
         send_message(QStringLiteral("%1 temporary files of an earlier run removed.").arg(removed));
 }
 
-void TLumotrax_spectrum_scanner_main::read_additional_kalix_scanner_ini_data(const QStringList& sl) {
+void TLumotrax_spectrum_scanner_main::read_additional_kalix_scanner_ini_data(
+    const QStringList& sl) {
     TFS_scanner_main::read_additional_kalix_scanner_ini_data(sl);
     const QSignalBlocker quiet(start_with_latest_processed_record);
     start_with_latest_processed_record->setChecked(start_choice(sl));
@@ -254,8 +255,8 @@ void TLumotrax_spectrum_scanner_main::remember_start_choice() {
     QStringList lines;
     if (!save_ini_file || !platform::load_lines(file, lines))
         return;
-    if (!platform::save_lines(file,
-                              with_start_choice(lines, start_with_latest_processed_record->isChecked())))
+    if (!platform::save_lines(
+            file, with_start_choice(lines, start_with_latest_processed_record->isChecked())))
         send_message(QStringLiteral("The settings file %1 could not be written.")
                          .arg(platform::native_path(file)));
 }

@@ -5,8 +5,8 @@
 #include "scanner/record_widgets/record_source_parts.h"
 #include "shared/database/sql_dataset.h"
 
-window_record_source::window_record_source(
-    record_source_parts& window, std::function<QString(const QString&)> restricted_query)
+window_record_source::window_record_source(record_source_parts& window,
+                                           std::function<QString(const QString&)> restricted_query)
     : window_(window), restricted_query_(std::move(restricted_query)),
       cursor_(*window.Lumotrax_query) {}
 

@@ -47,9 +47,9 @@ destination channel_destination(const delivery_site& site, const QString& result
     where.root = site.kalix_path;
     where.product = product_marker_name(site.kalix_path);
     where.product_checked = true;
-    const QString channel =
-        site.ovix_assignment ? site.ovix_assignment->translation(result_name, 1, QString())
-                             : QString();
+    const QString channel = site.ovix_assignment
+                                ? site.ovix_assignment->translation(result_name, 1, QString())
+                                : QString();
     where.folder = channel_new_folder(site.kalix_path, where.product, channel);
     return where;
 }
@@ -72,7 +72,8 @@ void check_file_name(const QString& full_name) {
 #endif
     if (length > 255)
         throw record_fault(
-            QStringLiteral("The file name is longer than the file system allows (%1 characters): %2")
+            QStringLiteral(
+                "The file name is longer than the file system allows (%1 characters): %2")
                 .arg(name.size())
                 .arg(platform::native_path(full_name)),
             true);
@@ -88,8 +89,8 @@ void check_missing_folder(const destination& where) {
         return;
     if (where.product.isEmpty())
         environment_fault(QStringLiteral("No current product in %1.")
-                              .arg(platform::native_path(where.root + QStringLiteral(
-                                                                        "database/current_product"))));
+                              .arg(platform::native_path(
+                                  where.root + QStringLiteral("database/current_product"))));
     const QString product_folder = measurement_folder(where.root, where.product);
     if (!platform::folder_exists(product_folder))
         environment_fault(QStringLiteral("The product folder %1 cannot be reached.")

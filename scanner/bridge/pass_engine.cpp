@@ -153,8 +153,8 @@ void pass_engine::walk_records(source_progress* source, record_source& database,
     }
 }
 
-void pass_engine::walk_q(source_progress* source, record_source& database,
-                         record_cursor& records, walk& w) {
+void pass_engine::walk_q(source_progress* source, record_source& database, record_cursor& records,
+                         walk& w) {
     // All spectra of a measurement point carry the position of its first record; a point
     // whose first record has no usable position takes that of its next record.
     QString current_load;
@@ -210,8 +210,8 @@ void pass_engine::walk_q(source_progress* source, record_source& database,
     w.complete = true;
 }
 
-void pass_engine::walk_p(source_progress* source, record_source& database,
-                         record_cursor& records, walk& w) {
+void pass_engine::walk_p(source_progress* source, record_source& database, record_cursor& records,
+                         walk& w) {
     std::optional<std::int64_t> last_id;
     while (!records.eof()) {
         record_meta meta;
@@ -314,13 +314,12 @@ void pass_engine::walk_sheetresistance(source_progress* source, record_cursor& r
                 where.product = product;
                 where.product_checked = true;
                 check_missing_folder(where);
-                throw std::runtime_error(
-                    QStringLiteral("The folder %1 does not exist.")
-                        .arg(platform::native_path(folder))
-                        .toStdString());
+                throw std::runtime_error(QStringLiteral("The folder %1 does not exist.")
+                                             .arg(platform::native_path(folder))
+                                             .toStdString());
             }
-            const QString name = sheetresistance_file_name(load_in_file_name(meta.load_id),
-                                                           longitudinal, lateral);
+            const QString name =
+                sheetresistance_file_name(load_in_file_name(meta.load_id), longitudinal, lateral);
             meta.destination = folder + name;
             // A result of that name is there already: it is kept.
             if (deliver_new_file(folder, name, sheetresistance_file_content(result)))
@@ -579,9 +578,8 @@ void pass_engine::write_xy(record_source& database, record_cursor& records, reco
     }
     const QString wavelengths = database.wavelengths(records.text(QStringLiteral("ResultID")),
                                                      records.text(QStringLiteral("Run_ID")));
-    const QByteArray content =
-        xy_file_content(wavelengths, records.text(QStringLiteral("Values")),
-                        trimmed ? xy_fields::trimmed : xy_fields::unchanged);
+    const QByteArray content = xy_file_content(wavelengths, records.text(QStringLiteral("Values")),
+                                               trimmed ? xy_fields::trimmed : xy_fields::unchanged);
     if (deliver_file(where, name, content) == delivery::written)
         written_files << full_name;
     else

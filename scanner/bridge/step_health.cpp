@@ -8,8 +8,7 @@ bool step_health::failed(board::message_board& board, const QString& text, const
     const QString kind = step_ + u'\n' + board::error_kind_key(text);
     board.post_error(line, kind);
     constexpr qint64 settled_seconds = 600;
-    const bool settled =
-        working_since_.isValid() && working_since_.secsTo(now) >= settled_seconds;
+    const bool settled = working_since_.isValid() && working_since_.secsTo(now) >= settled_seconds;
     const bool new_kind = kind != boxed_kind_ || (kind_.isEmpty() && settled);
     if (new_kind)
         boxed_kind_ = kind;

@@ -44,7 +44,7 @@ void message_board::set_line_limit(int lines) {
 }
 
 void message_board::post(const QString& text) {
-    end_repeating();
+    end_repeating(false);
     const QStringList lines = board_lines(text);
     for (const QString& line : lines)
         log(line);
@@ -52,10 +52,14 @@ void message_board::post(const QString& text) {
 }
 
 void message_board::post_error(const QString& text) {
-    post_error(text, mask_passwords(text));
+    fold_error(text, mask_passwords(text), false);
 }
 
 void message_board::post_error(const QString& text, const QString& fold_key) {
+    fold_error(text, fold_key, true);
+}
+
+void message_board::fold_error(const QString& text, const QString& fold_key, bool by_kind) {
     const QString masked = mask_passwords(text);
     const QString stamp = date_time_text() + QStringLiteral("  ");
     const auto same_kind = std::find_if(folds_.begin(), folds_.end(),
@@ -78,7 +82,7 @@ void message_board::post_error(const QString& text, const QString& fold_key) {
     append(lines);
     // Only a one-line error can be folded into its line; trimming keeps the newest line.
     if (lines.size() == 1 && !lines_.isEmpty())
-        folds_.push_back(fold{fold_key, line_count() - 1, masked, 1});
+        folds_.push_back(fold{fold_key, line_count() - 1, masked, 1, by_kind});
 }
 
 void message_board::trim(int rows) {
@@ -122,11 +126,15 @@ void message_board::end_fold(const fold& ended) {
         log(QStringLiteral("(\"%1\" came %2 times)").arg(ended.logged).arg(ended.repeats));
 }
 
-void message_board::end_repeating() {
-    const std::vector<fold> ended = std::move(folds_);
-    folds_.clear();
-    for (const fold& f : ended)
-        end_fold(f);
+void message_board::end_repeating(bool also_by_kind) {
+    std::vector<fold> kept;
+    for (const fold& f : folds_) {
+        if (f.by_kind && !also_by_kind)
+            kept.push_back(f);
+        else
+            end_fold(f);
+    }
+    folds_ = std::move(kept);
 }
 
 void message_board::log(const QString& line) {

@@ -47,7 +47,9 @@ public:
     // line each. An ordinary line, or trimming the line away, starts afresh.
     void post_error(const QString& text);
     // The same, with errors of one kind (`fold_key`, e.g. error_kind_key of the text)
-    // folded into one line although their texts differ.
+    // folded into one line although their texts differ. Such a line keeps counting while
+    // it stands on the board, also when ordinary lines came after it: a source that fails
+    // at every pass while the others deliver shows one line, not one a pass.
     void post_error(const QString& text, const QString& fold_key);
 
     // Deletes the first line until at most `rows` remain.
@@ -70,6 +72,7 @@ private:
         int line = 0;    // its index in lines_
         QString logged;  // the text the log holds for it
         int repeats = 1; // how often it came
+        bool by_kind = false;
     };
     std::vector<fold> folds_;
     QString last_logged_;
@@ -77,7 +80,9 @@ private:
 
     void append(const QStringList& lines);
     void end_fold(const fold& ended);
-    void end_repeating();
+    // Ends the folds (those by kind only when `also_by_kind`).
+    void end_repeating(bool also_by_kind = true);
+    void fold_error(const QString& text, const QString& fold_key, bool by_kind);
     void log(const QString& line);
     void notify(change::kind what, QStringList lines = {}, int count = 0, int index = 0);
 };

@@ -47,7 +47,8 @@ TEST(id_ranges, erasing_splits_and_trims) {
     EXPECT_EQ(set.size(), 12);
     EXPECT_EQ(set.sql_condition(1), QStringLiteral("(Id between 9 and 10)"));
     set.insert(40);
-    EXPECT_EQ(set.sql_condition(5), QStringLiteral("(Id between 9 and 10 or Id between 20 and 29 or Id=40)"));
+    EXPECT_EQ(set.sql_condition(5),
+              QStringLiteral("(Id between 9 and 10 or Id between 20 and 29 or Id=40)"));
 }
 
 TEST(id_ranges, lines_that_are_no_range_are_skipped) {

@@ -77,13 +77,14 @@ record_cursor& memory_source::open(const std::function<bool(std::int64_t)>& want
     };
     switch (kind_) {
     case source_kind::lumotrax_q:
-        std::stable_sort(cursor_.rows.begin(), cursor_.rows.end(), [&](const auto& a, const auto& b) {
-            if (field(a, "loadid") != field(b, "loadid"))
-                return field(a, "loadid") < field(b, "loadid");
-            if (field(a, "measpointindex") != field(b, "measpointindex"))
-                return field(a, "measpointindex").toInt() < field(b, "measpointindex").toInt();
-            return field(a, "resultname") > field(b, "resultname");
-        });
+        std::stable_sort(
+            cursor_.rows.begin(), cursor_.rows.end(), [&](const auto& a, const auto& b) {
+                if (field(a, "loadid") != field(b, "loadid"))
+                    return field(a, "loadid") < field(b, "loadid");
+                if (field(a, "measpointindex") != field(b, "measpointindex"))
+                    return field(a, "measpointindex").toInt() < field(b, "measpointindex").toInt();
+                return field(a, "resultname") > field(b, "resultname");
+            });
         break;
     case source_kind::lumotrax_p:
         std::stable_sort(cursor_.rows.begin(), cursor_.rows.end(),

@@ -26,13 +26,13 @@ protected:
     pass_engine_test()
         : board_(QString(), [this] { return clock_; }),
           engine_(board_, boxes_, [this] { return clock_; }) {
-        kalix_ = make_kalix_installation(QStringLiteral("kalix"), QStringLiteral("DemoCoating"),
-                                         {QStringLiteral("T"), QStringLiteral("RF"),
-                                          QStringLiteral("RC")});
+        kalix_ = make_kalix_installation(
+            QStringLiteral("kalix"), QStringLiteral("DemoCoating"),
+            {QStringLiteral("T"), QStringLiteral("RF"), QStringLiteral("RC")});
         QDir().mkpath(results_folder());
-        for (auto [name, channel, nickname] :
-             {std::tuple{"Transmission", "T", "T"}, {"Reflection Film", "RF", "RF"},
-              {"Sheet Resistance", "RC", "R_sq"}}) {
+        for (auto [name, channel, nickname] : {std::tuple{"Transmission", "T", "T"},
+                                               {"Reflection Film", "RF", "RF"},
+                                               {"Sheet Resistance", "RC", "R_sq"}}) {
             add_word(ovix_, name, channel);
             add_word(nicknames_, name, nickname);
         }
@@ -76,9 +76,7 @@ protected:
     static QString q_name(int point) {
         return QStringLiteral("L1___T___%1___0___0.xy").arg(point * 10);
     }
-    QString set_aside_text() const {
-        return QString::fromUtf8(read_file(engine_.set_aside_file));
-    }
+    QString set_aside_text() const { return QString::fromUtf8(read_file(engine_.set_aside_file)); }
     bool board_has(const QString& text) const {
         for (const QString& line : board_.lines())
             if (line.contains(text))
@@ -135,11 +133,13 @@ TEST_F(pass_engine_test, a_record_that_always_fails_is_set_aside_after_three_pas
     }
     EXPECT_EQ(delivered, (QStringList{q_name(1), q_name(3), q_name(4)}));
     EXPECT_TRUE(q->set_aside.contains(2));
-    EXPECT_TRUE(board_has(QStringLiteral("Record 2 of Lumotrax Q (load L1, Transmission) set aside")));
+    EXPECT_TRUE(
+        board_has(QStringLiteral("Record 2 of Lumotrax Q (load L1, Transmission) set aside")));
     const QStringList lines = set_aside_text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], set_aside_header());
-    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("2026-12-11 08:00:00,Lumotrax Q,2,L1,Transmission,")))
+    EXPECT_TRUE(
+        lines[1].startsWith(QStringLiteral("2026-12-11 08:00:00,Lumotrax Q,2,L1,Transmission,")))
         << lines[1].toStdString();
     // Nothing more happens to it, and the pass asks for nothing below the index.
     engine_.run_step(*q, db);
@@ -160,7 +160,8 @@ TEST_F(pass_engine_test, a_name_the_file_system_cannot_hold_is_set_aside_at_once
         db.add(3, QStringLiteral("L1"), 3, 300, 100);
         auto source = progress(kind);
         engine_.run_step(*source, db);
-        const QString where = kind == source_kind::sheet_resistance ? results_folder() : folder("T");
+        const QString where =
+            kind == source_kind::sheet_resistance ? results_folder() : folder("T");
         EXPECT_EQ(take_files(where).size(), 2);
         EXPECT_EQ(source->index, 3);
         EXPECT_TRUE(source->set_aside.contains(2));
@@ -185,7 +186,8 @@ TEST_F(pass_engine_test, records_set_aside_are_tried_again_on_the_operators_word
     engine_.run_step(*q, db);
     EXPECT_EQ(take_files(folder("T")), QStringList{q_name(2)});
     EXPECT_EQ(q->set_aside.lines(), QStringList{QStringLiteral("3")});
-    EXPECT_TRUE(board_has(QStringLiteral("Record 2 of Lumotrax Q set aside before is delivered now.")));
+    EXPECT_TRUE(
+        board_has(QStringLiteral("Record 2 of Lumotrax Q set aside before is delivered now.")));
     EXPECT_TRUE(board_has(QStringLiteral("Record 3 of Lumotrax Q still cannot be delivered")));
     // The list of the file keeps both.
     EXPECT_EQ(set_aside_text().count(u'\n'), 3);

@@ -9,12 +9,14 @@ TEST(step_health, errors_that_differ_in_file_names_and_numbers_are_one_kind) {
     QDateTime now(QDate(2026, 12, 11), QTime(8, 0));
     board::message_board board(QString(), [&] { return now; });
     step_health step(QStringLiteral("Sheet resistance"));
-    EXPECT_TRUE(step.failed(board, QStringLiteral("Cannot create file \"/k/new_results/1_22_333.tmp\". "
-                                                  "No such file or directory"),
+    EXPECT_TRUE(step.failed(board,
+                            QStringLiteral("Cannot create file \"/k/new_results/1_22_333.tmp\". "
+                                           "No such file or directory"),
                             now));
     now = now.addSecs(1);
-    EXPECT_FALSE(step.failed(board, QStringLiteral("Cannot create file \"/k/new_results/9_8_7.tmp\". "
-                                                   "No such file or directory"),
+    EXPECT_FALSE(step.failed(board,
+                             QStringLiteral("Cannot create file \"/k/new_results/9_8_7.tmp\". "
+                                            "No such file or directory"),
                              now));
     ASSERT_EQ(board.line_count(), 1);
     EXPECT_TRUE(board.lines().first().contains(QStringLiteral("9_8_7.tmp")));

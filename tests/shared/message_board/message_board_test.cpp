@@ -104,18 +104,23 @@ TEST_F(message_board_test, errors_of_several_kinds_keep_a_counting_line_each) {
             messages.lines()[0].endsWith(QStringLiteral("4_4_5.tmp\". (repeated 3 times)")));
         EXPECT_TRUE(messages.lines()[1].endsWith(QStringLiteral("P: no such table: Spectra")));
 
-        // An ordinary line starts afresh for every kind.
+        // An ordinary line ends the folding of a plain error; an error of a kind keeps
+        // counting on its line while that stands on the board.
         messages.post(QStringLiteral("Lumotrax P working again."));
         messages.post_error(QStringLiteral("Cannot create file \"/k/5_4_5.tmp\"."),
                             QStringLiteral("Q: cannot create"));
-        EXPECT_EQ(messages.line_count(), 4);
+        messages.post_error(QStringLiteral("P: no such table: Spectra"));
+        ASSERT_EQ(messages.line_count(), 4);
+        EXPECT_TRUE(
+            messages.lines()[0].endsWith(QStringLiteral("5_4_5.tmp\". (repeated 4 times)")));
+        EXPECT_TRUE(messages.lines()[3].endsWith(QStringLiteral("P: no such table: Spectra")));
     }
     // A count logged after lines of other kinds names its line.
     const QString log = log_text(now.date());
     EXPECT_TRUE(log.contains(QStringLiteral("(\"P: no such table: Spectra\" came 3 times)")))
         << log.toStdString();
     EXPECT_TRUE(
-        log.contains(QStringLiteral("(\"Cannot create file \"/k/1_4_5.tmp\".\" came 4 times)")))
+        log.contains(QStringLiteral("(\"Cannot create file \"/k/1_4_5.tmp\".\" came 5 times)")))
         << log.toStdString();
 }
 
