@@ -172,6 +172,9 @@ public:
     // The selection window of the re-run, created on first use and kept.
     Thistoric_pane_selection* my_pane_selection = nullptr;
 
+protected:
+    void settings_not_saved(const QString& the_message) override;
+
 private:
     // Where the last pass failed, until a pass gets through again.
     QString failed_step_;
