@@ -1,6 +1,8 @@
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "shared/basics/scan_data.h"
 #include "tests/scanner/main_window_site.h"
+#include "tests/support/unreadable_file.h"
+#include "tests/support/wine.h"
 #include "tests/support/writer_process.h"
 
 #include <QCheckBox>
@@ -258,6 +260,23 @@ TEST_F(main_window_csv, a_file_not_routed_goes_only_with_its_archive_copy) {
             EXPECT_FALSE(QFile::exists(path("input/unprocessed/b_file.csv")));
         }
     }
+}
+
+TEST_F(main_window_csv, an_unreadable_file_is_kept_not_deleted) {
+    drop("a_first.csv", measurement_); // the archive of the production installation is there
+    const QString unreadable = path("input/b_unreadable.csv");
+    if (!make_unreadable_file(unreadable)) {
+        if (running_under_wine())
+            GTEST_SKIP() << "Wine does not enforce a file's access list";
+        FAIL() << "cannot make " << unreadable.toStdString() << " unreadable";
+    }
+    started();
+    pass();
+    pass();
+    EXPECT_TRUE(unreadable_file_exists(unreadable) ||
+                unreadable_file_exists(path("input/unprocessed/b_unreadable.csv")))
+        << board().join('\n').toStdString();
+    EXPECT_FALSE(QFile::exists(archive_day(QDate::currentDate()) + "/b_unreadable.csv"));
 }
 
 TEST_F(main_window_csv, a_sample_without_postbake_installation_is_kept_not_lost) {
