@@ -14,6 +14,7 @@
 #include "shared/platform/line_list.h"
 #include "shared/platform/operator_interface.h"
 #include "shared/platform/paths.h"
+#include "shared/platform_widgets/exact_text_box.h"
 #include "shared/platform_widgets/guarded_handler.h"
 #include "shared/platform_widgets/named_control.h"
 
@@ -55,14 +56,6 @@ QGridLayout* lifetime_row(QLineEdit* days, QLineEdit* hours, QLineEdit* minutes)
     }
     grid->setColumnStretch(column, 1);
     return grid;
-}
-
-// The lines of a list box as the operator sees them; a final line break adds no line.
-QStringList list_lines(const QPlainTextEdit* list) {
-    QStringList lines = list->toPlainText().split(u'\n');
-    if (lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
 }
 
 } // namespace
@@ -141,8 +134,8 @@ cleaner_settings TKALIX_cleaner_form::settings_from_controls() const {
     cleaner_settings settings;
     settings.file_version = file_version;
     settings.input_path = input_path_editor->text();
-    settings.input_subfolders = list_lines(input_subfolders);
-    settings.output_subfolders = list_lines(output_subfolders);
+    settings.input_subfolders = exact_lines(input_subfolders);
+    settings.output_subfolders = exact_lines(output_subfolders);
     settings.input_days = input_days->text();
     settings.input_hours = input_hours->text();
     settings.input_minutes = input_minutes->text();
@@ -168,8 +161,8 @@ void TKALIX_cleaner_form::read_ini_file() {
 
     file_version = settings.file_version;
     input_path_editor->setText(settings.input_path);
-    input_subfolders->setPlainText(settings.input_subfolders.join(u'\n'));
-    output_subfolders->setPlainText(settings.output_subfolders.join(u'\n'));
+    set_exact_lines(input_subfolders, settings.input_subfolders);
+    set_exact_lines(output_subfolders, settings.output_subfolders);
     input_days->setText(settings.input_days);
     input_hours->setText(settings.input_hours);
     input_minutes->setText(settings.input_minutes);
@@ -183,8 +176,16 @@ void TKALIX_cleaner_form::read_ini_file() {
 }
 
 void TKALIX_cleaner_form::write_ini_file() {
-    platform::save_lines(program_file_name(cleaner_settings_file),
-                         cleaner_settings_lines(settings_from_controls()));
+    const QString file = program_file_name(cleaner_settings_file);
+    if (!platform::save_lines(file, cleaner_settings_lines(settings_from_controls()),
+                              platform::text_encoding::windows_1252,
+                              platform::write_mode::atomic_or_in_place))
+        settings_not_saved(
+            QStringLiteral("Error: %1 could not be saved!").arg(platform::native_path(file)));
+}
+
+void TKALIX_cleaner_form::settings_not_saved(const QString& the_message) {
+    message(the_message);
 }
 
 void TKALIX_cleaner_form::message(const QString& the_message) {
@@ -215,8 +216,8 @@ void TKALIX_cleaner_form::timer_action() {
         compose_total_output_path();
         QStringList folders;
         if (lifetimes_valid())
-            folders = question_folder_list(input_path_editor->text(), list_lines(input_subfolders),
-                                           total_output_path, list_lines(output_subfolders));
+            folders = question_folder_list(input_path_editor->text(), exact_lines(input_subfolders),
+                                           total_output_path, exact_lines(output_subfolders));
         if (platform::operator_ui().ask_yes_no(QStringLiteral("Cleaning ..."),
                                                cleaning_question(folders))) {
             first_warning = false;
@@ -244,14 +245,14 @@ void TKALIX_cleaner_form::cleaning_step() {
             action_label->setText(QStringLiteral("Deleting ..."));
             const QString all = QStringLiteral("*.*");
             for (const QString& folder :
-                 input_folders(input_path_editor->text(), list_lines(input_subfolders))) {
+                 input_folders(input_path_editor->text(), exact_lines(input_subfolders))) {
                 input_path = folder;
                 if (platform::folder_exists(folder))
                     delete_old_files(folder, all, in_days, in_hours, in_minutes, 0);
             }
             if (platform::folder_exists(total_output_path)) {
                 for (const QString& folder :
-                     channel_folders(total_output_path, list_lines(output_subfolders)))
+                     channel_folders(total_output_path, exact_lines(output_subfolders)))
                     delete_old_files(folder, all, out_days, out_hours, out_minutes, 0);
             }
         }

@@ -51,6 +51,9 @@ public:
     void zip_day_folder();
     void zip_month_folder();
 
+protected:
+    void settings_not_saved(const QString& the_message) override;
+
 private:
     cleaner_settings settings_from_controls() const;
     bool lifetimes_valid();
@@ -59,6 +62,6 @@ private:
     void zip_one_day_folder(const QString& folder, int& no_zip_files);
     // A packing started from a button must not meet the timer's packing of the same folder.
     bool zipping_on_demand_ = false;
-    // The timer's packing: what it has passed over and reported lasts for the program's run.
+    // The timer's packing: what it has passed over and reported, from one tick to the next.
     zip_packing_context timer_packing_;
 };

@@ -187,6 +187,9 @@ public:
     // The selection window of the re-run, created on first use and kept.
     Thistoric_pane_selection* my_pane_selection = nullptr;
 
+protected:
+    void settings_not_saved(const QString& the_message) override;
+
 private:
     class engine_view;
     std::unique_ptr<engine_view> engine_view_;

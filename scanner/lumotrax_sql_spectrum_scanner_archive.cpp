@@ -75,9 +75,12 @@ void TLumotrax_spectrum_scanner_main::load_archive_spectra() {
     if (!add_R55_spectrum_option->isChecked())
         return;
     list_files(day_folder, masks[rg_mask_index], names);
-    for (const QString& name : names)
-        hand_over_file(platform::join_path(total_output_path, r55_name_for(name)),
-                       dummy_r55_spectrum());
+    for (const QString& name : names) {
+        // Said like a copy that could not be renamed, not dropped without a word.
+        const QString target = platform::join_path(total_output_path, r55_name_for(name));
+        if (!hand_over_file(target, dummy_r55_spectrum()))
+            platform::operator_ui().show_message(target + QStringLiteral(" could not be renamed!"));
+    }
 }
 
 void TLumotrax_spectrum_scanner_main::copy_archived_file(const QString& day_folder,
@@ -98,6 +101,6 @@ void TLumotrax_spectrum_scanner_main::pick_archive_date_buttonClick() {
     archive_year_editor->setText(sample.year);
     archive_month_editor->setText(sample.month);
     archive_day_editor->setText(sample.day);
-    if (!sample.pane_id.isEmpty())
+    if (sample.has_pane_id)
         archive_pane_id_edit->setText(sample.pane_id);
 }

@@ -38,6 +38,10 @@ void TLumotrax_spectrum_scanner_main::read_additional_postbake_ini_data(const QS
     position_offset_C = read.position_offset_C;
 }
 
+void TLumotrax_spectrum_scanner_main::settings_not_saved(const QString& the_message) {
+    send_message(the_message);
+}
+
 void TLumotrax_spectrum_scanner_main::csv_step() {
     Timer1->setInterval(1000);
     extension = QStringLiteral("*.csv");
@@ -75,10 +79,11 @@ void TLumotrax_spectrum_scanner_main::csv_step() {
 
 void TLumotrax_spectrum_scanner_main::process_csv_file(const QString& full_name) {
     my_file_content->clear();
-    platform::load_lines(full_name, *my_file_content);
+    const bool readable = platform::load_lines(full_name, *my_file_content);
     const QDateTime file_time = csv_file_time(full_name);
-    bool scan_files_safe = true;
-    if (my_file_content->size() >= csv_min_lines) {
+    // Until scan files hold its content, only the archive copy keeps the file.
+    bool scan_files_safe = false;
+    if (readable && my_file_content->size() >= csv_min_lines) {
         const csv_layout layout =
             read_csv_layout(*my_file_content, old_filename, file_time, no_spectral_positions);
         no_spectral_positions = layout.no_spectral_positions;
@@ -148,9 +153,11 @@ void TLumotrax_spectrum_scanner_main::process_csv_file(const QString& full_name)
 }
 
 bool TLumotrax_spectrum_scanner_main::write_scan_files(const csv_route& route) {
-    bool all_written = true;
-    for (const scan_file_target& target :
-         scan_file_targets(route, total_output_path, postbake_total_output_path)) {
+    const std::vector<scan_file_target> targets =
+        scan_file_targets(route, total_output_path, postbake_total_output_path);
+    // A route without scan files keeps nothing of the file.
+    bool all_written = !targets.empty();
+    for (const scan_file_target& target : targets) {
         bool written = false;
         QString reason;
         // Without a postbake installation a sample has no folder: nothing is written

@@ -35,12 +35,13 @@ archive_sample archive_sample_fields(const QString& file_name) {
     const QString folder = path.left(end + 1);
     const int n = backslash_count(folder);
     archive_sample sample;
-    sample.year = n >= 4 ? backslash_field(folder, n - 3) : QString();
-    sample.month = n >= 3 ? backslash_field(folder, n - 2) : QString();
-    sample.day = n >= 2 ? backslash_field(folder, n - 1) : QString();
+    sample.year = backslash_field(folder, n - 3);
+    sample.month = backslash_field(folder, n - 2);
+    sample.day = backslash_field(folder, n - 1);
     const QString name = path.mid(end + 1);
     const qsizetype key_end = name.indexOf(QStringLiteral("___"));
-    if (key_end >= 0)
+    sample.has_pane_id = key_end >= 0;
+    if (sample.has_pane_id)
         sample.pane_id = name.left(key_end);
     return sample;
 }

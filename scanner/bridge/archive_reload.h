@@ -22,12 +22,14 @@ QByteArray dummy_r55_spectrum();
 QString r55_name_for(const QString& rg_file_name);
 
 // What a sample file chosen in the archive says: the three folder levels above its folder
-// (empty where the path is not that deep) and the pane id before its first "___" (empty
-// when the name has none).
+// (backslash fields n-3, n-2, n-1 of the folder path with n backslashes; a field number
+// below 1 reads as the first field) and, when the name holds "___", the pane id before
+// the first one (possibly empty).
 struct archive_sample {
     QString year;
     QString month;
     QString day;
+    bool has_pane_id = false;
     QString pane_id;
 };
 archive_sample archive_sample_fields(const QString& file_name);

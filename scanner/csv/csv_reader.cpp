@@ -278,9 +278,7 @@ void plan_value_rows(const QStringList& lines, csv_layout& layout) {
                                       .arg(layout.no_rows));
         j += layout.no_rows;
     }
-    // A table without rows would make a scan file of nothing.
-    if (layout.no_rows == 0)
-        layout.missing.append(QStringLiteral("no position rows"));
+    // A table without rows is routed like any other: N = 0 positions, an empty scan file.
     if (found == 0)
         layout.missing.append(QStringLiteral("no spectrum line"));
     else if (found < 3)
@@ -393,7 +391,15 @@ csv_plate read_csv_plate(const csv_layout& layout) {
     }
     plate.zeiss_plate = -1;
     plate.zeiss_plate_id = layout.plate_text;
-    plate.board_line = QStringLiteral("Error: ") + shown(layout.plate_text) +
+    // Whole: the operator has to find the pane by it. Only a field of damaged data, far
+    // beyond any plate text, is cut rather than put on the board and into the log whole.
+    constexpr qsizetype damaged_plate_length = 4096;
+    const QString text =
+        layout.plate_text.size() <= damaged_plate_length
+            ? layout.plate_text
+            : layout.plate_text.first(damaged_plate_length) +
+                  QStringLiteral("... (%1 characters)").arg(layout.plate_text.size());
+    plate.board_line = QStringLiteral("Error: ") + text +
                        QStringLiteral(" could not be converted to a plate number.");
     return plate;
 }

@@ -168,6 +168,12 @@ postbake_offsets read_additional_postbake_ini_data(const QStringList& sl,
     return o;
 }
 
+std::int32_t offset_position(std::int32_t position, std::int32_t offset) {
+    // Summed without overflow, then kept to 32 bits as a 32-bit sum wraps.
+    const std::int64_t sum = std::int64_t{position} + std::int64_t{offset};
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(sum)));
+}
+
 void apply_position_offsets(scan_data& sc, int postbake_mode, const postbake_offsets& offsets) {
     const std::size_t count =
         std::min(sc.positions.size(), static_cast<std::size_t>(std::max(sc.no_positions, 0)));
@@ -176,11 +182,11 @@ void apply_position_offsets(scan_data& sc, int postbake_mode, const postbake_off
             offsets.position_offset_4points_0, offsets.position_offset_4points_1,
             offsets.position_offset_4points_2, offsets.position_offset_4points_3};
         for (std::size_t p = 0; p < std::min<std::size_t>(count, four.size()); ++p)
-            sc.positions[p] += four[p];
+            sc.positions[p] = offset_position(sc.positions[p], four[p]);
     } else if (postbake_mode >= 1 && postbake_mode <= 9) {
         const std::int32_t offset = whole_pane_offset(postbake_mode, offsets);
         for (std::size_t p = 0; p < count; ++p)
-            sc.positions[p] += offset;
+            sc.positions[p] = offset_position(sc.positions[p], offset);
     }
 }
 

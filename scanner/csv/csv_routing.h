@@ -73,6 +73,9 @@ struct postbake_offsets {
 postbake_offsets read_additional_postbake_ini_data(const QStringList& sl,
                                                    const postbake_offsets& current = {});
 
+// position + offset as a 32-bit sum: beyond the range it wraps around.
+std::int32_t offset_position(std::int32_t position, std::int32_t offset);
+
 // Adds the offsets of the mode to the positions of `sc`: mode 0 to the first four
 // positions (those that exist), modes 1/4/7 A, 2/5/8 B, 3/6/9 C to every position;
 // production and any other mode leave them. Run after the values are read.

@@ -7,9 +7,9 @@
 #include "shared/platform/operator_interface.h"
 #include "shared/platform/paths.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <algorithm>
@@ -186,28 +186,23 @@ void sprachen::load_from_file(const QString& this_file) {
 
 bool sprachen::save_to_file(const QString& this_file) const {
     const platform::busy_cursor_scope busy;
-    QSaveFile file(this_file);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
+    QBuffer table;
+    table.open(QIODevice::WriteOnly);
     try {
-        write_all(file, unicode_mark);
-        write_all(file, single_bytes(file_format_version));
-        write_all(file, int32_bytes(anzahl_sprachen));
-        write_all(file, int32_bytes(anzahl_vokabeln));
+        write_all(table, unicode_mark);
+        write_all(table, single_bytes(file_format_version));
+        write_all(table, int32_bytes(anzahl_sprachen));
+        write_all(table, int32_bytes(anzahl_vokabeln));
         for (int i = 0; i < anzahl_vokabeln; ++i)
             for (int c = 0; c < anzahl_sprachen; ++c)
-                write_string_to_stream(wort(i, c), file);
+                write_string_to_stream(wort(i, c), table);
     } catch (const std::exception&) {
-        file.cancelWriting();
         return false;
     }
-    // Flushed here: a write error while the buffer goes out on commit would not stop the
-    // commit, and a full disk would put a truncated table under the file's name.
-    if (!file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    // Tables live in the program folder, which may take no new file while the table
+    // itself may be written.
+    return platform::write_file_atomically(this_file, table.data(),
+                                           platform::write_mode::atomic_or_in_place);
 }
 
 bool sprachen::export_to_textfile(const QString& the_file) const {

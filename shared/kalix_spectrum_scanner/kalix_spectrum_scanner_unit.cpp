@@ -9,6 +9,7 @@
 #include "shared/platform/folders.h"
 #include "shared/platform/line_list.h"
 #include "shared/platform/operator_interface.h"
+#include "shared/platform/paths.h"
 #include "shared/platform_widgets/guarded_handler.h"
 #include "shared/platform_widgets/named_control.h"
 
@@ -218,8 +219,15 @@ void TKALIX_spectrum_scanner::FormClose() {
     write_additional_kalix_scanner_ini_data(lines);
 
     const QString settings_file = program_file_name(scanner_settings_file);
-    if (save_ini_file && !is_read_only(settings_file))
-        platform::save_lines(settings_file, lines);
+    if (save_ini_file && !is_read_only(settings_file) &&
+        !platform::save_lines(settings_file, lines, platform::text_encoding::windows_1252,
+                              platform::write_mode::atomic_or_in_place))
+        settings_not_saved(QStringLiteral("Error: %1 could not be saved!")
+                               .arg(platform::native_path(settings_file)));
+}
+
+void TKALIX_spectrum_scanner::settings_not_saved(const QString& the_message) {
+    platform::operator_ui().show_message(the_message);
 }
 
 void TKALIX_spectrum_scanner::closeEvent(QCloseEvent* event) {

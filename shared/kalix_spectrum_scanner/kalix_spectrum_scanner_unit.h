@@ -115,6 +115,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A settings file could not be saved; windows with a message board post it there.
+    virtual void settings_not_saved(const QString& the_message);
 
     // Where derived windows add their controls.
     QVBoxLayout* main_layout = nullptr;

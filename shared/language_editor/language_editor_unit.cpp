@@ -3,6 +3,7 @@
 #include "shared/language_editor/grid_cells/language_grid_cells.h"
 #include "shared/language_editor/language_grid_view.h"
 #include "shared/platform/file_ops.h"
+#include "shared/platform_widgets/exact_text_box.h"
 #include "shared/platform_widgets/guarded_handler.h"
 #include "shared/platform_widgets/named_control.h"
 
@@ -287,8 +288,13 @@ void Tlanguage_editor_form::load_file(const QString& the_file) {
 }
 
 void Tlanguage_editor_form::save_file(const QString& the_file) {
-    // A failed save is silent; the label names the file either way.
-    my_words->save_to_file(the_file);
+    // The label names the file the table is saved in: a failed save leaves it as it was.
+    if (!my_words->save_to_file(the_file)) {
+        platform::operator_ui().show_message(QStringLiteral("Error: word list could not be "
+                                                            "saved!\n\r") +
+                                             the_file);
+        return;
+    }
     file_label->setText(the_file);
     SaveDialog1.file_name = the_file;
 }
@@ -303,8 +309,9 @@ void Tlanguage_editor_form::refresh_display() {
     word_index_label->setText(QString::number(word_index));
     language1_label->setText(my_words->wort(0, language1));
     language2_label->setText(my_words->wort(0, language2));
-    Memo1->setPlainText(my_words->wort(word_index, language1));
-    Memo2->setPlainText(my_words->wort(word_index, language2));
+    // The boxes give back a cell's text byte for byte unless the operator edits it.
+    set_exact_text(Memo1, my_words->wort(word_index, language1));
+    set_exact_text(Memo2, my_words->wort(word_index, language2));
 
     {
         const QScopedValueRollback syncing(syncing_grid_, true);
@@ -320,8 +327,8 @@ void Tlanguage_editor_form::refresh_display() {
 }
 
 void Tlanguage_editor_form::save_vocabulary() {
-    set_table_cell(*my_words, word_index, language1, Memo1->toPlainText());
-    set_table_cell(*my_words, word_index, language2, Memo2->toPlainText());
+    set_table_cell(*my_words, word_index, language1, exact_text(Memo1));
+    set_table_cell(*my_words, word_index, language2, exact_text(Memo2));
 }
 
 void Tlanguage_editor_form::load_buttonClick() {

@@ -84,16 +84,35 @@ bool copy_file_overwrite(const QString& from, const QString& to) {
     return target.commit();
 }
 
-bool write_file_atomically(const QString& path, const QByteArray& data) {
+namespace {
+
+bool write_in_place(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    if (file.write(data) != data.size() || !file.flush())
+        return false;
+    file.close();
+    return file.error() == QFileDevice::NoError;
+}
+
+} // namespace
+
+bool write_file_atomically(const QString& path, const QByteArray& data, write_mode mode) {
+    // Where the folder refuses the temporary file, or its name, or the rename onto the
+    // file, the existing file may still take the data in place. Qt's own direct-write
+    // fallback covers only a refusal for want of permission at the start.
+    const bool in_place_allowed = mode == write_mode::atomic_or_in_place && file_exists(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return false;
+        return in_place_allowed && write_in_place(path, data);
     if (file.write(data) != data.size() || !file.flush()) {
+        // The data did not fit even into the temporary file: in place it would fit no better.
         file.cancelWriting();
         file.commit();
         return false;
     }
-    return file.commit();
+    return file.commit() || (in_place_allowed && write_in_place(path, data));
 }
 
 bool file_exists(const QString& path) {

@@ -40,7 +40,8 @@ bool load_lines(const QString& path, QStringList& lines) {
     return true;
 }
 
-bool save_lines(const QString& path, const QStringList& lines, text_encoding encoding) {
+bool save_lines(const QString& path, const QStringList& lines, text_encoding encoding,
+                write_mode mode) {
     QString text;
     for (const QString& line : lines) {
         text += line;
@@ -53,7 +54,7 @@ bool save_lines(const QString& path, const QStringList& lines, text_encoding enc
     } else {
         bytes = to_8bit(text);
     }
-    return write_file_atomically(path, bytes);
+    return write_file_atomically(path, bytes, mode);
 }
 
 } // namespace platform

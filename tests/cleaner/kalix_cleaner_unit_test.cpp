@@ -260,6 +260,28 @@ TEST_F(cleaner_window, closing_writes_the_settings_file_from_the_controls) {
          [](TKALIX_cleaner_form&) {},
          "Version\r\n1\r\n\r\n0\r\n2\r\nO1\r\nO2\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n"
          "Active at start\r\nStart normal\r\n"},
+        // An empty line names the input path itself; a box alone would drop the last one
+        // and turn the no-break space into a blank.
+        {"lists with empty lines, also the last, and a no-break space",
+         "Version\r\n1\r\nIN\r\n3\r\ncsv\r\nscan\r\n\r\n1\r\n\r\n1\r\n0\r\n0\r\n1\r\n0\r\n0\r\n"
+         "Active at start\r\nStart normal\r\n",
+         [](TKALIX_cleaner_form&) {},
+         "Version\r\n1\r\nIN\r\n3\r\ncsv\r\nscan\r\n\r\n1\r\n\r\n1\r\n0\r\n0\r\n1\r\n0\r\n0\r\n"
+         "Active at start\r\nStart normal\r\n"},
+        {"a no-break space",
+         "Version\r\n1\r\nIN\r\n1\r\na\xa0"
+         "b\r\n0\r\n1\r\n0\r\n0\r\n1\r\n0\r\n0\r\n"
+         "Active at start\r\nStart normal\r\n",
+         [](TKALIX_cleaner_form&) {},
+         "Version\r\n1\r\nIN\r\n1\r\na\xa0"
+         "b\r\n0\r\n1\r\n0\r\n0\r\n1\r\n0\r\n0\r\n"
+         "Active at start\r\nStart normal\r\n"},
+        {"an edited list counts as the box shows it",
+         "Version\r\n1\r\nIN\r\n3\r\ncsv\r\nscan\r\n\r\n0\r\n1\r\n0\r\n0\r\n1\r\n0\r\n0\r\n"
+         "Active at start\r\nStart normal\r\n",
+         [](TKALIX_cleaner_form& w) { w.input_subfolders->appendPlainText("more"); },
+         "Version\r\n1\r\nIN\r\n4\r\ncsv\r\nscan\r\n\r\nmore\r\n0\r\n1\r\n0\r\n0\r\n1\r\n0\r\n"
+         "0\r\nActive at start\r\nStart normal\r\n"},
     };
     const QString file = path("program/kalix_cleaner.ini");
     for (const test_case& c : cases) {
@@ -273,6 +295,18 @@ TEST_F(cleaner_window, closing_writes_the_settings_file_from_the_controls) {
         w.close();
         EXPECT_EQ(read_file(file), c.expected);
     }
+}
+
+TEST_F(cleaner_window, a_settings_file_that_cannot_be_saved_is_said_on_the_board) {
+    // A folder where the file belongs: neither replaced nor written in place.
+    QDir().mkpath(path("program/kalix_cleaner.ini"));
+    TKALIX_cleaner_form& w = start();
+    w.close();
+    EXPECT_TRUE(board_lines(w).contains(
+        "Error: " + QDir::toNativeSeparators(path("program/kalix_cleaner.ini")) +
+        " could not be saved!"))
+        << board_lines(w).join('\n').toStdString();
+    EXPECT_TRUE(ui().messages.isEmpty());
 }
 
 TEST_F(cleaner_window, confirmation_question_lists_the_folders_to_clean) {
@@ -320,6 +354,25 @@ TEST_F(cleaner_window, confirmation_question_lists_the_folders_to_clean) {
         w.Timer1Timer();
         EXPECT_EQ(ui().questions, QStringList{expected});
     }
+}
+
+TEST_F(cleaner_window, an_empty_list_line_cleans_the_input_path_itself) {
+    QDir().mkpath(path("input/csv"));
+    QDir().mkpath(path("input/scan"));
+    const QString old_root = write_file("input/old_root.dat");
+    age_file(old_root, 5 * one_day);
+    write_file("program/kalix_cleaner.ini",
+               cleaner_ini{path("input"), {"csv", "scan", ""}, {}}.bytes());
+    TKALIX_cleaner_form& w = start();
+
+    confirm(w);
+    w.Timer1Timer();
+
+    const QString in = path("input") + sep();
+    EXPECT_EQ(ui().questions, QStringList{"Cleaning ...|Do you agree to delete outdated files in "
+                                          "the following folders?\n\r\n\r\n\r" +
+                                          in + "csv\n\r" + in + "scan\n\r" + in});
+    EXPECT_FALSE(QFileInfo::exists(old_root));
 }
 
 TEST_F(cleaner_window, no_stops_scanning_until_the_operator_restarts_it_and_agrees) {
@@ -536,7 +589,7 @@ TEST_F(cleaner_window, packing_error_in_the_cleaning_step_is_dropped_silently) {
     EXPECT_TRUE(board[0].startsWith(path(day + "/L1.zip") + ": ")) << board[0].toStdString();
 }
 
-TEST_F(cleaner_window, cleaning_step_passes_over_a_file_it_cannot_pack_for_the_programs_run) {
+TEST_F(cleaner_window, cleaning_step_passes_over_a_file_it_cannot_pack_for_an_hour) {
     install_kalix();
     configure_archive();
     const QString day = "archive/ProductA/" + today_relative();
@@ -561,11 +614,11 @@ TEST_F(cleaner_window, cleaning_step_passes_over_a_file_it_cannot_pack_for_the_p
     ASSERT_EQ(board.size(), 3) << board.join('\n').toStdString();
     // The system's own words for the failure stand between the name and the consequence.
     EXPECT_TRUE(board[0].startsWith(unreadable + ": ")) << board[0].toStdString();
-    EXPECT_TRUE(board[0].endsWith(" - passed over until the cleaner restarts."))
+    EXPECT_TRUE(board[0].endsWith(" - passed over, tried again in an hour."))
         << board[0].toStdString();
 #ifndef Q_OS_WIN
-    EXPECT_EQ(board[0], unreadable + ": No such file or directory - passed over until the cleaner "
-                                     "restarts.");
+    EXPECT_EQ(board[0], unreadable + ": No such file or directory - passed over, tried again in an "
+                                     "hour.");
 #endif
     EXPECT_EQ(board.mid(1), (QStringList{"B: 1 files zipped.", "C: 1 files zipped."}));
     EXPECT_TRUE(unreadable_file_exists(unreadable));

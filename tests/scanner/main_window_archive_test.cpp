@@ -118,10 +118,26 @@ TEST_F(main_window_archive, a_sample_file_fills_date_and_pane) {
     EXPECT_EQ(w.archive_month_editor->text(), "");
     EXPECT_EQ(w.archive_day_editor->text(), "a");
     EXPECT_EQ(w.archive_pane_id_edit->text(), "L0815");
+    // A name starting with "___" names the empty pane.
+    ui().answer_open_file("/a/x/___T___0.xy");
+    w.pick_archive_date_button->click();
+    EXPECT_EQ(w.archive_pane_id_edit->text(), "");
     // A cancelled dialog changes nothing.
     ui().answer_open_file("");
     w.pick_archive_date_button->click();
     EXPECT_EQ(w.archive_day_editor->text(), "a");
+}
+
+TEST_F(main_window_archive, without_output_folder_copies_and_dummies_are_said_alike) {
+    write_file(day("L1___RG___0___0___0.xy"), "rg");
+    QDir(output()).removeRecursively();
+    main_window& w = ready_for("L1");
+    w.add_R55_spectrum_option->setChecked(true);
+    w.load_archive_spectra_button->click();
+    ASSERT_EQ(ui().messages.size(), 2);
+    EXPECT_TRUE(ui().messages[0].endsWith(" could not be renamed!"));
+    EXPECT_EQ(ui().messages[1], QDir::toNativeSeparators(output() + "/L1___RG55___0___0___0.xy") +
+                                    " could not be renamed!");
 }
 
 } // namespace

@@ -1,10 +1,13 @@
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "shared/basics/scan_data.h"
 #include "tests/scanner/main_window_site.h"
+#include "tests/support/unreadable_file.h"
+#include "tests/support/wine.h"
 #include "tests/support/writer_process.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -190,6 +193,91 @@ TEST_F(main_window_csv, a_file_still_being_written_stays_for_a_later_pass) {
 } // namespace
 
 namespace {
+
+// A file that yields no scan file has only its archive copy: without one it is kept.
+TEST_F(main_window_csv, a_file_not_routed_goes_only_with_its_archive_copy) {
+    QByteArray ten;
+    for (int i = 0; i < 10; ++i)
+        ten += "line\r\n";
+    const QByteArray no_stamp = ten + "Spectrum;1\r\n";
+    struct test_case {
+        const char* name;
+        bool production_archive;
+        bool postbake_installation; // with an archive folder
+        QByteArray routed_first;    // the file before it sets the archive it goes to
+        QByteArray file;
+        QString archived_in; // relative archive folder; empty: set aside
+    };
+    const QString today = QStringLiteral("%1/%2/%3")
+                              .arg(QDate::currentDate().year())
+                              .arg(QDate::currentDate().month())
+                              .arg(QDate::currentDate().day());
+    const QString production = "kalix/archive/DemoCoating/" + today + "/T";
+    const QString postbake = "pb/archive/Samples/" + today + "/T";
+    // Right after start-up the mode is that of a sample: its archive is the postbake one.
+    const QByteArray pane = production_csv(20);
+    const QByteArray sample = production_csv(3);
+    const std::vector<test_case> cases{
+        {"short, production archive", true, false, pane, ten, production},
+        {"short, no archive", false, true, pane, ten, {}},
+        {"no stamp line, production archive", true, false, pane, no_stamp, production},
+        {"no stamp line, no archive", false, false, pane, no_stamp, {}},
+        {"after a sample, postbake archive", true, true, sample, ten, postbake},
+        {"after a sample, no postbake installation", true, false, sample, ten, {}},
+        {"first file, postbake archive", true, true, {}, ten, postbake},
+        {"first file, no postbake installation", true, false, {}, ten, {}},
+    };
+    for (const test_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        window_.reset();
+        for (const char* folder : {"input", "kalix/archive", "pb"})
+            QDir(path(folder)).removeRecursively();
+        QDir().mkpath(path("input"));
+        QFile::remove(path("program/kalix_postbake_path.ini"));
+        if (c.production_archive)
+            QDir().mkpath(path("kalix/archive"));
+        if (c.postbake_installation) {
+            make_kalix_installation("pb", "Samples", {"T"});
+            QDir().mkpath(path("pb/archive"));
+            write_file("program/kalix_postbake_path.ini", path("pb").toUtf8() + "\r\nT\r\n");
+        }
+        if (!c.routed_first.isEmpty())
+            drop("a_first.csv", c.routed_first);
+        drop("b_file.csv", c.file);
+        started();
+        pass();
+
+        EXPECT_TRUE(input_files().isEmpty());
+        if (c.archived_in.isEmpty()) {
+            EXPECT_EQ(read_file(path("input/unprocessed/b_file.csv")), c.file);
+            EXPECT_FALSE(board()
+                             .filter("b_file.csv could not be converted or archived; kept "
+                                     "as ")
+                             .isEmpty())
+                << board().join('\n').toStdString();
+        } else {
+            EXPECT_EQ(read_file(path(c.archived_in + "/b_file.csv")), c.file);
+            EXPECT_FALSE(QFile::exists(path("input/unprocessed/b_file.csv")));
+        }
+    }
+}
+
+TEST_F(main_window_csv, an_unreadable_file_is_kept_not_deleted) {
+    drop("a_first.csv", measurement_); // the archive of the production installation is there
+    const QString unreadable = path("input/b_unreadable.csv");
+    if (!make_unreadable_file(unreadable)) {
+        if (running_under_wine())
+            GTEST_SKIP() << "Wine does not enforce a file's access list";
+        FAIL() << "cannot make " << unreadable.toStdString() << " unreadable";
+    }
+    started();
+    pass();
+    pass();
+    EXPECT_TRUE(unreadable_file_exists(unreadable) ||
+                unreadable_file_exists(path("input/unprocessed/b_unreadable.csv")))
+        << board().join('\n').toStdString();
+    EXPECT_FALSE(QFile::exists(archive_day(QDate::currentDate()) + "/b_unreadable.csv"));
+}
 
 TEST_F(main_window_csv, a_sample_without_postbake_installation_is_kept_not_lost) {
     QDir(path("kalix/archive")).removeRecursively();

@@ -6,6 +6,7 @@
 #include "shared/language_editor/language_editor_unit.h"
 #include "shared/message_board/memo/message_memo.h"
 #include "tests/scanner/main_window_site.h"
+#include "tests/support/file_size_limit.h"
 #include "tools/demo_database/inline_database.h"
 
 #include <QCheckBox>
@@ -119,6 +120,27 @@ TEST_F(main_window_test, start_up_without_settings_file_leaves_the_defaults) {
     // The window's own key phrase stays when no file replaces it.
     EXPECT_EQ(w.sheetresistance_sql_access_form->sheet_resistance_keyphrase,
               QStringLiteral("Sheet Resistance"));
+}
+
+TEST_F(main_window_test, a_settings_file_that_cannot_be_saved_is_said_on_the_board) {
+    if (!file_size_limit::supported)
+        GTEST_SKIP() << file_size_limit::unsupported_reason;
+    const QString file = write_file(
+        "program/kalix_scanner.ini",
+        (QStringList{path("input"), "T", "False", "1", "125", "", "", "\\", "", "0", "", "true"}
+             .join("\r\n") +
+         "\r\n")
+            .toUtf8());
+    const QByteArray before = read_file(file);
+    main_window& w = create();
+    {
+        const file_size_limit full_disk(4);
+        w.FormClose();
+    }
+    EXPECT_EQ(read_file(file), before);
+    EXPECT_TRUE(
+        board().contains("Error: " + QDir::toNativeSeparators(file) + " could not be saved!"))
+        << board().join('\n').toStdString();
 }
 
 TEST_F(main_window_test, settings_file_without_key_phrase_takes_small_r) {

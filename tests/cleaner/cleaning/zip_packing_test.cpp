@@ -292,16 +292,23 @@ TEST_F(zip_packing_test, damaged_archive_is_set_aside_and_a_new_one_started) {
     }
 }
 
-TEST_F(zip_packing_test, temporary_archives_of_a_killed_run_go_after_an_hour) {
+TEST_F(zip_packing_test, only_the_programs_own_temporary_archives_go_after_an_hour) {
     struct leftover {
         const char* name;
         qint64 age;
         bool removed;
     };
     const std::vector<leftover> files{
-        {"L1.zip.Ab3xYz", 2 * 3600, true},  {"L2.zip.q1W2e3", 50 * 60, false},
-        {"notes.zip.bak", 2 * 3600, false}, {"L3.zip.Ab3xY", 2 * 3600, false},
-        {"L4.zip", 2 * 3600, false},        {"L5.zip.Ab-xYz", 2 * 3600, false},
+        {"L1.zip.~kalix_cleaner_Ab3xYz", 2 * 3600, true},
+        {"L2.zip.~kalix_cleaner_q1W2e3", 50 * 60, false}, // a run still writing it
+        {"L3.zip.~kalix_cleaner_Ab3xY", 2 * 3600, false},
+        {"L4.zip.~kalix_cleaner_Ab-xYz", 2 * 3600, false},
+        // The operator's own files: the same shape as a temporary name, but not ours.
+        {"L5001.zip.backup", 2 * 3600, false},
+        {"L5001.zip.broken", 2 * 3600, false},
+        {"L1.zip.Ab3xYz", 2 * 3600, false},
+        {"notes.zip.bak", 2 * 3600, false},
+        {"L4.zip", 2 * 3600, false},
     };
     for (const leftover& f : files)
         age_file(write_file(QStringLiteral("day/") + f.name, "partial"), f.age);
@@ -311,6 +318,63 @@ TEST_F(zip_packing_test, temporary_archives_of_a_killed_run_go_after_an_hour) {
 
     for (const leftover& f : files)
         EXPECT_EQ(QFileInfo::exists(in_day(f.name)), !f.removed) << f.name;
+    // Writing the archive leaves nothing of its own beside it.
+    EXPECT_EQ(QDir(day()).entryList({QStringLiteral("L9.zip*")}, QDir::Files),
+              QStringList{QStringLiteral("L9.zip")});
+}
+
+// A file that arrives again under the name of an archived entry never replaces it.
+TEST_F(zip_packing_test, an_archived_entry_is_never_replaced) {
+    const QString name = QStringLiteral("T/L5001___T___0___0___0.xy");
+    const QString archive = in_day(QStringLiteral("L5001.zip"));
+    struct arrival {
+        const char* what;
+        QString file;
+        QByteArray content;
+        QString entry_now_holding_it;
+        QString differs_from; // the entry a board line names beside the new one
+    };
+    const QString first = QStringLiteral("T/L5001___T___0___0___0 (%1).xy");
+    const std::vector<arrival> arrivals{
+        {"first", name, "A", name, {}},
+        {"same content again", name, "A", name, {}},
+        {"other content", name, "B", first.arg(2), name},
+        {"third content", name, "C", first.arg(3), name},
+        {"second content again", name, "B", first.arg(2), {}},
+        {"name in other case", QStringLiteral("T/L5001___t___0___0___0.xy"), "E",
+         QStringLiteral("T/L5001___t___0___0___0 (4).xy"), name},
+        {"name without extension",
+         QStringLiteral("T/L5001___x"),
+         "F",
+         QStringLiteral("T/L5001___x"),
+         {}},
+        {"without extension, other content", QStringLiteral("T/L5001___x"), "G",
+         QStringLiteral("T/L5001___x (2)"), QStringLiteral("T/L5001___x")},
+    };
+    std::map<QString, QByteArray> expected;
+    for (const arrival& a : arrivals) {
+        SCOPED_TRACE(a.what);
+        board.clear();
+        write_file(QStringLiteral("day/") + a.file, a.content);
+
+        EXPECT_EQ(pack(day()), 1);
+        EXPECT_EQ(archives, 1);
+
+        expected[a.entry_now_holding_it] = a.content;
+        std::map<QString, QByteArray> found;
+        for (const entry& e : archive_entries(archive))
+            found[e.name] = e.content;
+        EXPECT_EQ(found, expected);
+        EXPECT_FALSE(QFileInfo::exists(in_day(a.file)));
+        QStringList lines{QStringLiteral("L5001: 1 files zipped.")};
+        if (!a.differs_from.isEmpty())
+            lines.prepend(in_day(a.file) + QStringLiteral(" differs from the entry ") +
+                          a.differs_from + QStringLiteral(" of ") + archive +
+                          QStringLiteral(": added as ") + a.entry_now_holding_it + u'.');
+        EXPECT_EQ(board, lines);
+    }
+    expect_valid_zip(archive);
+    EXPECT_EQ(archives, 1);
 }
 
 TEST_F(zip_packing_test, a_folder_named_beyond_the_8_bit_code_page_is_packed) {
@@ -381,7 +445,8 @@ TEST_F(zip_packing_test, file_that_cannot_be_deleted_is_packed_once_per_run) {
     };
 
     EXPECT_EQ(no_kalix_files_moved_to_zip_files(day(), archives, on_demand), 2);
-    // The next run finds the file again: its entry is replaced, not refused as a duplicate.
+    // The next run finds the file again, equal to its entry: it counts as packed once more
+    // and the archive gains nothing.
     EXPECT_EQ(no_kalix_files_moved_to_zip_files(day(), archives, on_demand), 1);
 
     EXPECT_EQ(board, QStringList({QStringLiteral("L1: 1 files zipped."),
@@ -448,14 +513,16 @@ protected:
     unattended_packing_test() {
         context.message = [this](const QString& line) { board.append(line); };
         context.pass_over_failures = true;
+        context.now = [this] { return clock; };
     }
     int tick() { return no_kalix_files_moved_to_zip_files(day(), archives, context); }
 
     zip_packing_context context;
+    QDateTime clock = QDateTime::currentDateTime();
 };
 
 TEST_F(unattended_packing_test,
-       file_that_cannot_be_read_or_deleted_is_passed_over_and_posted_once) {
+       file_that_cannot_be_read_or_deleted_is_retried_hourly_and_posted_daily) {
     struct test_case {
         const char* name;
         bool readable; // else a link whose target has gone
@@ -466,14 +533,14 @@ TEST_F(unattended_packing_test,
     const std::vector<test_case> cases{
         {"cannot be read",
          false,
-         {problem + QStringLiteral(": No such file or directory - passed over until the cleaner "
-                                   "restarts."),
+         {problem + QStringLiteral(": No such file or directory - passed over, tried again in "
+                                   "an hour."),
           QStringLiteral("A: 1 files zipped."), QStringLiteral("B: 1 files zipped.")},
          {QStringLiteral("OVIX2/A___2.xy"), QStringLiteral("OVIX2/A___3.xy")}},
         {"cannot be deleted",
          true,
          {problem + QStringLiteral(": packed into ") + in_day(QStringLiteral("A.zip")) +
-              QStringLiteral(" but cannot be deleted - passed over until the cleaner restarts."),
+              QStringLiteral(" but cannot be deleted - passed over, tried again in an hour."),
           QStringLiteral("A: 2 files zipped."), QStringLiteral("B: 1 files zipped.")},
          {QStringLiteral("OVIX1/A___1.xy"), QStringLiteral("OVIX2/A___2.xy"),
           QStringLiteral("OVIX2/A___3.xy")}},
@@ -490,8 +557,9 @@ TEST_F(unattended_packing_test,
             QDir().mkpath(in_day(QStringLiteral("OVIX1")));
             ASSERT_TRUE(QFile::link(path(QStringLiteral("gone.xy")), problem));
         }
-        context.delete_file = [problem](const QString& file) {
-            return file != problem && QFile::remove(file);
+        bool stuck = true;
+        context.delete_file = [problem, &stuck](const QString& file) {
+            return (!stuck || file != problem) && QFile::remove(file);
         };
         put(QStringLiteral("OVIX1/B___1.xy"));
         put(QStringLiteral("OVIX2/A___2.xy"));
@@ -508,6 +576,26 @@ TEST_F(unattended_packing_test,
         EXPECT_TRUE(QFileInfo(problem).isSymLink() || QFileInfo(problem).isFile());
         EXPECT_FALSE(QFileInfo::exists(in_day(QStringLiteral("OVIX1/B___1.xy"))));
         EXPECT_TRUE(files_in(QStringLiteral("OVIX2")).isEmpty());
+
+        // An hour on, the file is tried again; its line is not repeated the same day.
+        const auto problems = [this] {
+            QStringList lines = board;
+            lines.removeIf([](const QString& l) { return l.endsWith(" files zipped."); });
+            return lines;
+        };
+        board.clear();
+        clock = clock.addSecs(61 * 60);
+        EXPECT_NO_THROW(tick());
+        EXPECT_EQ(problems(), QStringList());
+        // A day on, it is; and a file that can be deleted again goes, packed once.
+        clock = clock.addSecs(24 * 3600);
+        EXPECT_NO_THROW(tick());
+        EXPECT_EQ(problems(), QStringList{c.tick_1[0]});
+        stuck = false;
+        clock = clock.addSecs(61 * 60);
+        EXPECT_NO_THROW(tick());
+        EXPECT_EQ(entry_names(in_day(QStringLiteral("A.zip"))), c.archive);
+        EXPECT_EQ(QFileInfo(problem).isSymLink() || QFileInfo(problem).isFile(), !c.readable);
     }
 }
 
@@ -519,7 +607,7 @@ TEST_F(unattended_packing_test, archive_that_cannot_be_written_is_posted_once_an
     EXPECT_EQ(tick(), 1);
     EXPECT_EQ(tick(), 0);
 
-    ASSERT_EQ(board.size(), 2);
+    ASSERT_EQ(board.size(), 2) << board.join(u'\n').toStdString();
     EXPECT_TRUE(board[0].startsWith(in_day(QStringLiteral("L1.zip")) + QStringLiteral(": ")))
         << board[0].toStdString();
     EXPECT_EQ(board[1], QStringLiteral("L2: 1 files zipped."));

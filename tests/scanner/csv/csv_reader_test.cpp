@@ -390,9 +390,12 @@ TEST(csv_reader, plate_field_is_a_number_or_kept_as_text) {
         std::int32_t plate;
         const char* id;
     };
-    for (const plate_case c : {plate_case{"4711", 4711, ""}, plate_case{"$1F", 31, ""},
-                               plate_case{"-12", -12, ""}, plate_case{"12-P-AB", -1, "12-P-AB"},
-                               plate_case{"4711 x", -1, "4711 x"}, plate_case{"", -1, ""}}) {
+    // A long text stands whole on the board: the operator finds the pane by it.
+    const QByteArray long_id = QByteArray(150, 'P') + "-AB";
+    for (const plate_case c :
+         {plate_case{"4711", 4711, ""}, plate_case{"$1F", 31, ""}, plate_case{"-12", -12, ""},
+          plate_case{"12-P-AB", -1, "12-P-AB"}, plate_case{"4711 x", -1, "4711 x"},
+          plate_case{"", -1, ""}, plate_case{long_id.constData(), -1, long_id.constData()}}) {
         csv_builder b;
         b.stamp().position_rows(2, QString::fromLatin1(c.field)).four_blocks(2);
         const read_file r = read_all(b.lines);
@@ -571,7 +574,7 @@ TEST(csv_reader, lines_of_fifty_megabytes_are_read_to_a_defined_result) {
     EXPECT_EQ(r.layout.sheet_resistance_column, size + 1);
     EXPECT_EQ(r.plate.zeiss_plate, -1);
     EXPECT_EQ(r.plate.zeiss_plate_id.size(), size);
-    EXPECT_LT(r.plate.board_line.size(), 200);
+    EXPECT_LT(r.plate.board_line.size(), 4200);
 }
 
 TEST(csv_reader, counts_far_beyond_the_file_are_bounded) {
@@ -592,9 +595,24 @@ TEST(csv_reader, counts_far_beyond_the_file_are_bounded) {
     end.four_blocks(3).stamp();
     read_damaged(end.lines, "stamp line on the last line");
     const read_file last = read_all(end.lines);
-    EXPECT_FALSE(last.layout.complete());
-    EXPECT_EQ(last.layout.missing, QStringList{"no position rows"});
+    EXPECT_TRUE(last.layout.complete());
+    EXPECT_EQ(last.layout.no_positions, 0);
     EXPECT_TRUE(last.layout.plate_text.isEmpty());
+}
+
+// A stamp line followed directly by a line that is no position row: N = 0, routed like any
+// other file, an empty scan.
+TEST(csv_reader, a_table_without_position_rows_is_read_with_no_positions) {
+    csv_builder b;
+    b.stamp().line(QStringLiteral("Remark;4711;none;here")).four_blocks(3);
+    const read_file r = read_all(b.lines);
+    EXPECT_TRUE(r.layout.complete()) << r.layout.missing.join(u';').toStdString();
+    EXPECT_EQ(r.layout.no_positions, 0);
+    EXPECT_EQ(r.layout.plate_text, QStringLiteral("4711"));
+    EXPECT_EQ(r.plate.zeiss_plate, 4711);
+    EXPECT_EQ(r.scan.no_positions, 0);
+    EXPECT_EQ(r.scan.no_points[0], 3);
+    EXPECT_TRUE(r.board.isEmpty()) << r.board.join(u'\n').toStdString();
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <climits>
+#include <limits>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -434,6 +435,32 @@ TEST(csv_routing, offsets_on_positions) {
             sc.positions[p] = p;
         apply_position_offsets(sc, c.mode, o);
         EXPECT_EQ(sc.positions, c.expected) << "mode " << c.mode << " N " << c.positions;
+    }
+}
+
+// Sums beyond 32 bits wrap as a 32-bit sum does, without overflowing on the way.
+TEST(csv_routing, offsets_at_the_limits_of_32_bits) {
+    constexpr std::int32_t max = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t min = std::numeric_limits<std::int32_t>::min();
+    struct limit_case {
+        std::int32_t position;
+        std::int32_t offset;
+        std::int32_t expected;
+    };
+    const limit_case cases[] = {
+        {max, 1, min}, {max, max, -2},    {min, -1, max},
+        {min, min, 0}, {max - 5, 5, max}, {-3790, 3790, 0},
+    };
+    for (const limit_case& c : cases) {
+        EXPECT_EQ(offset_position(c.position, c.offset), c.expected)
+            << c.position << " + " << c.offset;
+        scan_data sc;
+        sc.set_size(1, 4, 3);
+        sc.positions[0] = c.position;
+        postbake_offsets o;
+        o.position_offset_A = c.offset;
+        apply_position_offsets(sc, 1, o);
+        EXPECT_EQ(sc.positions[0], c.expected);
     }
 }
 

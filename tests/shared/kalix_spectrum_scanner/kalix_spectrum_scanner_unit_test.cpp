@@ -1,9 +1,11 @@
 #include "shared/kalix_spectrum_scanner/kalix_spectrum_scanner_unit.h"
 
 #include "shared/platform/paths.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/scratch_fixture.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -105,6 +107,20 @@ TEST_F(scanner_window, one_line_settings_file_is_reported_and_replaced_on_close)
     w.close();
     EXPECT_EQ(settings_lines().size(), 14);
     EXPECT_EQ(settings_lines()[0], "Specify input path here");
+}
+
+TEST_F(scanner_window, a_settings_file_that_cannot_be_saved_is_said) {
+    if (!file_size_limit::supported)
+        GTEST_SKIP() << file_size_limit::unsupported_reason;
+    const QString file = write_file("program/kalix_scanner.ini", "a\r\nb\r\n");
+    probe_window& w = start();
+    {
+        const file_size_limit full_disk(4);
+        w.close();
+    }
+    EXPECT_EQ(read_file(file), "a\r\nb\r\n");
+    EXPECT_EQ(ui().messages,
+              QStringList{"Error: " + QDir::toNativeSeparators(file) + " could not be saved!"});
 }
 
 TEST_F(scanner_window, without_settings_file_the_editors_are_empty) {

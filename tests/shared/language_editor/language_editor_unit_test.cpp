@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QDropEvent>
+#include <QFile>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
@@ -526,6 +527,19 @@ TEST_F(language_editor, save_before_anything_was_loaded_writes_nothing) {
     EXPECT_TRUE(QDir(path({})).entryList(QDir::Files).isEmpty());
 }
 
+TEST_F(language_editor, a_failed_save_is_said_and_keeps_the_file_label) {
+    const QString file = path("words.bin");
+    ASSERT_TRUE(table_of(animals).save_to_file(file));
+    Tlanguage_editor_form& w = start();
+    w.load_file(file);
+    const QString nowhere = path("none/words.bin");
+    ui().answer_save_file(nowhere);
+    QTest::mouseClick(w.saveas_button, Qt::LeftButton);
+    EXPECT_EQ(ui().messages, QStringList{"Error: word list could not be saved!\n\r" + nowhere});
+    EXPECT_EQ(w.file_label->text(), file);
+    EXPECT_FALSE(QFile::exists(nowhere));
+}
+
 TEST_F(language_editor, loading_a_missing_file_shows_its_name_and_keeps_the_table) {
     Tlanguage_editor_form& w = start();
     w.load_file(path("missing.bin"));
@@ -577,6 +591,44 @@ TEST_F(language_editor, a_loaded_table_edited_and_saved_loads_again_the_same) {
     EXPECT_EQ(again.meine_liste, w.my_words->meine_liste);
     EXPECT_EQ(again.wort(again.get_index("word0", 0), 1), "Word0");
     EXPECT_EQ(again.wort(again.get_index("dog", 0), 4), "cane");
+}
+
+// Keys must match byte for byte: a cell the text boxes changed would send a spectrum to the
+// default channel.
+TEST_F(language_editor, browsing_without_typing_changes_no_byte_of_the_table) {
+    const vokabel_liste rows{
+        {"Nickname", "English", "Deutsch"},
+        {QStringLiteral(u"no\u00a0break"), QStringLiteral(u"\ufeffmarked"), "tab\there"},
+        {"cr\r\nlf", "lone\rcr", QStringLiteral(u"line\u2028separator")},
+        {"\ttrailing\n", QStringLiteral(u"para\u2029graph"), ""},
+    };
+    const QString file = path("special.bin");
+    ASSERT_TRUE(table_of(rows).save_to_file(file));
+    const QByteArray before = read_file(file);
+
+    Tlanguage_editor_form& w = start({{"Nickname", "English"}});
+    ui().answer_open_file(file);
+    QTest::mouseClick(w.load_button, Qt::LeftButton);
+    for (QPushButton* step : {w.Button2, w.Button2, w.Button2, w.Button2, w.inc_language1,
+                              w.inc_language2, w.Button1, w.Button1, w.dec_language1}) {
+        QTest::mouseClick(step, Qt::LeftButton);
+        w.Memo1Exit();
+        w.Memo2Exit();
+    }
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 1; c <= 3; ++c)
+            w.select_grid_cell(r, c);
+    QTest::mouseClick(w.Save_button, Qt::LeftButton);
+
+    EXPECT_EQ(w.my_words->meine_liste, rows);
+    EXPECT_EQ(read_file(file), before);
+
+    // What the operator types is taken as the box holds it.
+    w.select_grid_cell(2, 2);
+    ASSERT_NE(w.language1, w.language2);
+    w.Memo1->setPlainText("typed");
+    QTest::mouseClick(w.Button2, Qt::LeftButton);
+    EXPECT_EQ(w.my_words->wort(1, w.language1), "typed");
 }
 
 TEST_F(language_editor, text_files_replace_or_extend_the_table_and_keep_the_boxes_inside_it) {

@@ -1,14 +1,19 @@
 #include "shared/platform/disk_flush.h"
 #include "shared/platform/file_lock.h"
 #include "shared/platform/file_ops.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/scratch_fixture.h"
 #include "tests/support/writer_process.h"
 
 #include <QDir>
 #include <QFile>
 
+#include <iostream>
+#include <vector>
+
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -149,6 +154,73 @@ TEST_F(file_ops, atomic_write_replaces_or_keeps) {
     ASSERT_TRUE(platform::write_file_atomically(file, "42\r\n"));
     EXPECT_EQ(read_file(file), QByteArray("42\r\n"));
     EXPECT_FALSE(platform::write_file_atomically(path(QStringLiteral("none/index.ini")), "1"));
+}
+
+// A folder that refuses a temporary file while its file may be written: the in-place
+// fallback writes the file, the strict mode keeps it.
+TEST_F(file_ops, a_folder_refusing_a_temporary_file_is_written_in_place_only_where_allowed) {
+    struct refusal {
+        const char* name;
+        QString folder;
+        QString file_name;
+    };
+    std::vector<refusal> refusals{
+        // The temporary name, longer than the file's, goes beyond the name limit: this
+        // refusal holds for root too.
+        {"temporary name too long", path(QStringLiteral("long")),
+         QString(250, u'x') + QStringLiteral(".ini")},
+    };
+#ifndef Q_OS_WIN
+    if (::geteuid() != 0) {
+        refusals.push_back({"folder without write access", path(QStringLiteral("locked")),
+                            QStringLiteral("kalix_scanner.ini")});
+    } else {
+        std::cout << "[ note     ] the locked-folder row needs an unprivileged user\n";
+    }
+#endif
+    for (const refusal& r : refusals) {
+        SCOPED_TRACE(r.name);
+        QDir().mkpath(r.folder);
+        const QString file = r.folder + u'/' + r.file_name;
+        const QString missing = r.folder + QStringLiteral("/new.ini");
+        {
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("old\r\n");
+        }
+#ifndef Q_OS_WIN
+        const bool locked = r.folder.endsWith(QStringLiteral("locked"));
+        if (locked) {
+            ASSERT_EQ(::chmod(QFile::encodeName(r.folder).constData(), 0555), 0);
+        }
+#endif
+        EXPECT_FALSE(platform::write_file_atomically(file, "new\r\n"));
+        EXPECT_EQ(read_file(file), QByteArray("old\r\n"));
+        EXPECT_TRUE(platform::write_file_atomically(file, "new\r\n",
+                                                    platform::write_mode::atomic_or_in_place));
+        EXPECT_EQ(read_file(file), QByteArray("new\r\n"));
+#ifndef Q_OS_WIN
+        if (locked) {
+            // A new file needs the folder: it is made in neither mode.
+            EXPECT_FALSE(platform::write_file_atomically(missing, "x",
+                                                         platform::write_mode::atomic_or_in_place));
+            EXPECT_EQ(QDir(r.folder).entryList(QDir::Files), QStringList{r.file_name});
+        }
+#endif
+#ifndef Q_OS_WIN
+        if (locked)
+            ::chmod(QFile::encodeName(r.folder).constData(), 0755);
+#endif
+    }
+}
+
+TEST_F(file_ops, a_write_that_fails_in_place_too_is_reported) {
+    if (!file_size_limit::supported)
+        GTEST_SKIP() << file_size_limit::unsupported_reason;
+    const QString file = write_file(QString(250, u'y') + QStringLiteral(".ini"), "old");
+    const file_size_limit full_disk(2);
+    EXPECT_FALSE(platform::write_file_atomically(file, "longer than the disk takes",
+                                                 platform::write_mode::atomic_or_in_place));
 }
 
 } // namespace
