@@ -109,6 +109,9 @@ def main():
                         help="longest run before the kill (default: how long an undisturbed "
                              "catch-up of a copy of the site takes)")
     parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--max-rewritten", type=int, default=-1,
+                        help="most files a run may write again that an earlier run had "
+                             "delivered (default: not checked, only reported)")
     parser.add_argument("--verbose", action="store_true")
     args = parser.parse_args()
 
@@ -220,9 +223,26 @@ def main():
             stderr=subprocess.DEVNULL)
         max_delay = time.monotonic() - begin
         shutil.rmtree(copy)
+    def identities():
+        found = {}
+        for top in roots:
+            for folder, _, names in os.walk(top):
+                for name in names:
+                    if name.endswith(".xy") or name.endswith("___SR.txt"):
+                        info = os.stat(os.path.join(folder, name))
+                        found[os.path.join(folder, name)] = (info.st_ino, info.st_mtime_ns)
+        return found
+
+    def rewritten(before):
+        # A hand-over renames a new file into place: a file written again has a new inode.
+        now = identities()
+        return sum(1 for path, identity in before.items() if now.get(path, identity) != identity)
+
+    most_rewritten = 0
     killed = finished = 0
     started = time.monotonic()
     for kill in range(args.kills):
+        before = identities()
         command = [program, site, picture, "--passes", str(expectation["passes"] + 2)]
         process = subprocess.Popen(command, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
@@ -241,6 +261,13 @@ def main():
             process.wait()
             killed += 1
         check("after kill %d" % (kill + 1))
+        again = rewritten(before)
+        most_rewritten = max(most_rewritten, again)
+        if args.verbose:
+            print("run %d wrote %d delivered files again" % (kill + 1, again))
+        if 0 <= args.max_rewritten < again:
+            faults.append("run %d wrote %d delivered files again (at most %d)" %
+                          (kill + 1, again, args.max_rewritten))
         if process.returncode is not None and process.returncode >= 0:
             # Caught up before the kill: the line goes on, so the next run has work again.
             grown += 1
@@ -265,15 +292,19 @@ def main():
             faults.append("at the end: %s is missing" % rel)
     temps = [rel for rel in found if not (rel.endswith(".xy") or rel.endswith("___SR.txt"))
              and rel not in expected]
+    # Every run removes what a killed one left half-written.
+    for rel in temps:
+        faults.append("at the end: the temporary file %s is left" % rel)
     for step, name in (("q", "q"), ("p", "p"), ("sr", "sheetresistance")):
         if index(site, name) != finals[step]:
             faults.append("at the end: index %s is %d, not %d" % (name, index(site, name),
                                                                 finals[step]))
 
     print("%d records (%d files), undisturbed catch-up %.1f s; %d runs killed, %d ran to "
-          "their end (a load added after each), %.1f s; %d temporary files left by kills" %
+          "their end (a load added after each), %.1f s; at most %d delivered files written "
+          "again by one run; %d temporary files left at the end" %
           (records, len(expected), max_delay, killed, finished, time.monotonic() - started,
-           len(temps)))
+           most_rewritten, len(temps)))
     for fault in faults[:40]:
         print(fault)
     print("nothing lost" if not faults else "%d faults" % len(faults))
