@@ -181,81 +181,34 @@ QString sql_dataset::field_text(const QString& name) const {
 }
 
 std::int32_t sql_dataset::field_integer(const QString& name) const {
-    const QVariant value = field(name);
-    if (value.isNull())
-        return 0;
-    const auto beyond_range = [&](const QString& shown) {
-        fail(QStringLiteral("%1 %2 is beyond the 32-bit range.").arg(name, readable(shown)));
-    };
-    const auto not_an_integer = [&](const QString& shown) {
-        fail(QStringLiteral("%1 '%2' is not an integer.").arg(name, readable(shown)));
-    };
-    constexpr auto lowest = std::numeric_limits<std::int32_t>::min();
-    constexpr auto highest = std::numeric_limits<std::int32_t>::max();
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-        return value.toBool() ? 1 : 0;
-    case QMetaType::Int:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-    case QMetaType::Long:
-    case QMetaType::LongLong: {
-        const qlonglong number = value.toLongLong();
-        if (number < lowest || number > highest)
-            beyond_range(QString::number(number));
-        return static_cast<std::int32_t>(number);
-    }
-    case QMetaType::UInt:
-    case QMetaType::ULong:
-    case QMetaType::ULongLong: {
-        const qulonglong number = value.toULongLong();
-        if (number > static_cast<qulonglong>(highest))
-            beyond_range(QString::number(number));
-        return static_cast<std::int32_t>(number);
-    }
-    case QMetaType::Double:
-    case QMetaType::Float: {
-        // A real value is an integer only when it has no fraction; rounding would hide a
-        // wrong column.
-        const double number = value.toDouble();
-        const QString shown = QString::number(number, 'g', QLocale::FloatingPointShortest);
-        if (!std::isfinite(number) || std::trunc(number) != number)
-            not_an_integer(shown);
-        if (number < lowest || number > highest)
-            beyond_range(shown);
-        return static_cast<std::int32_t>(number);
-    }
-    default:
-        break;
-    }
-    if (!delivered_as_text(value))
-        not_an_integer(value.toString());
-    // Char columns come padded with blanks.
-    const QString text = value.toString().trimmed();
-    int number = 0;
-    if (text_to_integer(text, number))
-        return number;
-    static const QRegularExpression decimal_integer(QStringLiteral("^[+-]?[0-9]+$"));
-    if (decimal_integer.match(text).hasMatch())
-        beyond_range(text);
-    not_an_integer(value.toString());
-    return 0;
+    return static_cast<std::int32_t>(integer_field(name, 32));
 }
 
 std::int64_t sql_dataset::field_integer64(const QString& name) const {
+    return integer_field(name, 64);
+}
+
+std::int64_t sql_dataset::integer_field(const QString& name, int bits) const {
     const QVariant value = field(name);
     if (value.isNull())
         return 0;
     const auto beyond_range = [&](const QString& shown) {
-        fail(QStringLiteral("%1 %2 is beyond the 64-bit range.").arg(name, readable(shown)));
+        fail(QStringLiteral("%1 %2 is beyond the %3-bit range.")
+                 .arg(name, readable(shown))
+                 .arg(bits));
     };
     const auto not_an_integer = [&](const QString& shown) {
         fail(QStringLiteral("%1 '%2' is not an integer.").arg(name, readable(shown)));
     };
-    constexpr auto highest = std::numeric_limits<std::int64_t>::max();
+    const std::int64_t lowest = bits == 32 ? std::numeric_limits<std::int32_t>::min()
+                                           : std::numeric_limits<std::int64_t>::min();
+    const std::int64_t highest = bits == 32 ? std::numeric_limits<std::int32_t>::max()
+                                            : std::numeric_limits<std::int64_t>::max();
+    const auto in_range = [&](std::int64_t number, const QString& shown) {
+        if (number < lowest || number > highest)
+            beyond_range(shown);
+        return number;
+    };
     switch (value.typeId()) {
     case QMetaType::Bool:
         return value.toBool() ? 1 : 0;
@@ -268,7 +221,7 @@ std::int64_t sql_dataset::field_integer64(const QString& name) const {
     case QMetaType::Long:
     case QMetaType::LongLong:
     case QMetaType::UInt:
-        return value.toLongLong();
+        return in_range(value.toLongLong(), QString::number(value.toLongLong()));
     case QMetaType::ULong:
     case QMetaType::ULongLong: {
         const qulonglong number = value.toULongLong();
@@ -278,6 +231,8 @@ std::int64_t sql_dataset::field_integer64(const QString& name) const {
     }
     case QMetaType::Double:
     case QMetaType::Float: {
+        // A real value is an integer only when it has no fraction; rounding would hide a
+        // wrong column.
         const double number = value.toDouble();
         const QString shown = QString::number(number, 'g', QLocale::FloatingPointShortest);
         if (!std::isfinite(number) || std::trunc(number) != number)
@@ -285,17 +240,18 @@ std::int64_t sql_dataset::field_integer64(const QString& name) const {
         // 2^63 itself is the first double beyond the range.
         if (number < -9223372036854775808.0 || number >= 9223372036854775808.0)
             beyond_range(shown);
-        return static_cast<std::int64_t>(number);
+        return in_range(static_cast<std::int64_t>(number), shown);
     }
     default:
         break;
     }
     if (!delivered_as_text(value))
         not_an_integer(value.toString());
+    // Char columns come padded with blanks.
     const QString text = value.toString().trimmed();
     std::int64_t number = 0;
     if (text_to_integer64(text, number))
-        return number;
+        return in_range(number, text);
     static const QRegularExpression decimal_integer(QStringLiteral("^[+-]?[0-9]+$"));
     if (decimal_integer.match(text).hasMatch())
         beyond_range(text);

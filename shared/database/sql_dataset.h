@@ -73,6 +73,8 @@ private:
     mutable std::optional<QSqlRecord> columns_;
     const QSqlRecord& columns() const;
     void fail(const QString& what) const;
+    // A field as an integer of `bits` (32 or 64) bits, with the errors of field_integer.
+    std::int64_t integer_field(const QString& name, int bits) const;
     // Moves to the next record; a failed fetch closes the record set and raises the error.
     void advance();
 
