@@ -120,6 +120,7 @@ void TLumotrax_spectrum_scanner_main::build_controls() {
     panel_grid->setColumnStretch(5, 1);
     main_layout->addWidget(Panel1);
     build_archive_panel();
+    build_operator_view();
 
     Label2 = label("Messages:", "Label2");
     Button2 = button("Clear messages", "Button2");

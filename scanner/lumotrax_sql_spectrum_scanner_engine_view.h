@@ -13,6 +13,8 @@ public:
     void product_read(const QString& product) override;
     void progress(const QString& text) override;
     void new_error_kind(const QString& text) override;
+    void spectrum_written(const QString& channel, const QString& file_name,
+                          const QString& wavelengths, const QString& values) override;
 
 private:
     TLumotrax_spectrum_scanner_main& window_;
