@@ -10,9 +10,7 @@
 namespace {
 
 QJsonValue time_value(const QDateTime& time) {
-    return time.isValid()
-               ? QJsonValue(time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs))
-               : QJsonValue();
+    return time.isValid() ? QJsonValue(time.toUTC().toString(Qt::ISODateWithMs)) : QJsonValue();
 }
 
 QJsonValue number_value(const std::optional<std::int64_t>& value) {

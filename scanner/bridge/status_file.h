@@ -18,7 +18,8 @@ struct program_status {
     std::vector<source_status> sources;
 };
 
-// The JSON text: times as ISO 8601 with their UTC offset, absent values as null.
+// The JSON text: times in UTC as ISO 8601 (monitors compare them without knowing the
+// plant's time zone), absent values as null.
 QByteArray status_json(const program_status& status, const QDateTime& now);
 // Replaces `path` atomically; false when it could not be written.
 bool write_status_file(const QString& path, const program_status& status, const QDateTime& now);
