@@ -132,7 +132,7 @@ void TLumotrax_spectrum_scanner_main::build_controls() {
     messages = named(new message_memo(board::home_log_folder()), "messages");
     messages->setMinimumHeight(messages->fontMetrics().lineSpacing() * 12);
     main_layout->addWidget(messages, 1);
-    resize(920, 820);
+    resize(920, 900);
     platform::connect_guarded(start_with_latest_processed_record, &QCheckBox::toggled, this,
                               [this] { remember_start_choice(); });
 

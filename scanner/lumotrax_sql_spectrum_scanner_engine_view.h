@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scanner/bridge/pass_engine.h"
+#include "scanner/bridge/source_health.h"
 #include "scanner/bridge/source_progress.h"
 #include "scanner/bridge/step_health.h"
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"

@@ -5,6 +5,7 @@
 #include "scanner/bridge/step_health.h"
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "scanner/lumotrax_sql_spectrum_scanner_engine_view.h"
+#include "scanner/operator_view/spectrum_plot.h"
 #include "scanner/record_sources/record_queries.h"
 #include "scanner/sheetresistance_sql_access_form_unit.h"
 #include "scanner/window_record_source.h"

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QPainter>
 
+#include <algorithm>
+
 using platform::named;
 
 namespace {

@@ -25,14 +25,14 @@ QString number(double value) {
 
 spectrum_plot::spectrum_plot(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("spectrum_plot"));
-    setMinimumHeight(150);
+    setMinimumHeight(130);
     later_ = new QTimer(this);
     later_->setSingleShot(true);
     connect(later_, &QTimer::timeout, this, [this] { refresh(); });
 }
 
 QSize spectrum_plot::sizeHint() const {
-    return {360, 170};
+    return {360, 130};
 }
 
 void spectrum_plot::spectrum_written(const QString& channel, const QString& file_name,
