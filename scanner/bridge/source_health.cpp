@@ -58,6 +58,9 @@ void source_health::newest_id_asked(const QDateTime& now, std::optional<std::int
 void source_health::step_seen(const QDateTime& now, std::int64_t delivered, bool failing,
                               const QString& error) {
     const qint64 ms = now.toMSecsSinceEpoch();
+    // The count starts at zero with the program, so the first step's deliveries count too.
+    if (samples_.empty())
+        samples_.emplace_back(ms, 0);
     samples_.emplace_back(ms, delivered);
     // One sample at or before the window's start stays as the base of the count.
     while (samples_.size() > 1 && samples_[1].first <= ms - rate_window_ms)

@@ -104,11 +104,15 @@ health_strip::health_strip(QWidget* parent) : QFrame(parent) {
     grid_->addWidget(heading("Last delivery"), 0, 3);
     grid_->addWidget(heading("Records/min"), 0, 4);
     grid_->addWidget(heading("Set aside"), 0, 5);
-    grid_->setColumnStretch(2, 3);
-    grid_->setColumnStretch(3, 4);
+    grid_->setColumnStretch(2, 2);
+    grid_->setColumnStretch(3, 5);
+    // Rows sit under their headings however tall the plot beside makes the strip.
+    grid_->setRowStretch(max_rows + 1, 1);
 }
 
 void health_strip::add_row() {
+    if (rows_.size() >= max_rows)
+        return;
     const int n = static_cast<int>(rows_.size());
     const auto name = [n](const char* part) { return QStringLiteral("%1_%2").arg(part).arg(n); };
     row r;
@@ -138,7 +142,7 @@ void health_strip::add_row() {
 }
 
 void health_strip::show_sources(const std::vector<source_status>& sources, const QDateTime& now) {
-    while (rows_.size() < sources.size())
+    while (rows_.size() < std::min(sources.size(), max_rows))
         add_row();
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         const row& r = rows_[i];

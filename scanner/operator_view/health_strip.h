@@ -19,6 +19,7 @@ public:
     explicit health_strip(QWidget* parent = nullptr);
     void show_sources(const std::vector<source_status>& sources, const QDateTime& now);
     int rows() const { return static_cast<int>(rows_.size()); }
+    static constexpr std::size_t max_rows = 8;
 
 private:
     struct row {

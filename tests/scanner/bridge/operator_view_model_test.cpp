@@ -85,8 +85,9 @@ TEST(source_health, newest_id_is_asked_at_most_every_ten_seconds) {
 TEST(source_health, rate_counts_the_last_ten_minutes) {
     source_health health;
     EXPECT_EQ(health.rate(noon), 0.0);
-    // 100 records in the first half minute count as a minute's worth, not 200 a minute.
-    health.step_seen(noon, 0, false, QString());
+    // The first step's records count; those of the first half minute count as a minute's
+    // worth, not 200 a minute.
+    health.step_seen(noon, 40, false, QString());
     health.step_seen(noon.addSecs(30), 100, false, QString());
     EXPECT_DOUBLE_EQ(health.rate(noon.addSecs(30)), 100.0);
     // 10 a minute for twenty minutes: only the last ten count.
@@ -229,8 +230,8 @@ TEST(status_file, written_and_read_back_through_error_and_recovery) {
     EXPECT_EQ(QDateTime::fromString(source[QStringLiteral("last_error_time")].toString(),
                                     Qt::ISODateWithMs),
               noon.addSecs(80));
-    // 20 records in the minute and a half since the first pass.
-    EXPECT_DOUBLE_EQ(source[QStringLiteral("rate_per_minute")].toDouble(), 13.3);
+    // 30 records in the minute and a half since the first pass.
+    EXPECT_DOUBLE_EQ(source[QStringLiteral("rate_per_minute")].toDouble(), 20.0);
     EXPECT_FALSE(QFile::exists(path + QStringLiteral(".tmp")));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).filter(QStringLiteral("status")).size(), 1);
 }
