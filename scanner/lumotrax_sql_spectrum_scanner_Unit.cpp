@@ -120,6 +120,7 @@ void TLumotrax_spectrum_scanner_main::build_controls() {
     panel_grid->setColumnStretch(5, 1);
     main_layout->addWidget(Panel1);
     build_archive_panel();
+    build_operator_view();
 
     Label2 = label("Messages:", "Label2");
     Button2 = button("Clear messages", "Button2");
@@ -131,7 +132,7 @@ void TLumotrax_spectrum_scanner_main::build_controls() {
     messages = named(new message_memo(board::home_log_folder()), "messages");
     messages->setMinimumHeight(messages->fontMetrics().lineSpacing() * 12);
     main_layout->addWidget(messages, 1);
-    resize(920, 820);
+    resize(920, 900);
     platform::connect_guarded(start_with_latest_processed_record, &QCheckBox::toggled, this,
                               [this] { remember_start_choice(); });
 

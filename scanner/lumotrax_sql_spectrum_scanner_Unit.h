@@ -3,6 +3,7 @@
 #include "scanner/fs_scanner_main_unit.h"
 #include "shared/platform/operator_interface.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QMap>
 #include <QSet>
@@ -10,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class QCheckBox;
 class QFrame;
@@ -24,15 +26,19 @@ class record_source_parts;
 namespace database {
 class sql_dataset;
 }
+class health_strip;
 class message_memo;
 class pass_engine;
+class source_health;
 class source_progress;
+class spectrum_plot;
 class sprachen;
 class step_health;
 class window_record_source;
 struct lumotrax_scanner_settings;
 struct sheetresistance_result;
 struct csv_route;
+struct source_status;
 
 // The main window of Lumotrax_SQL_spectrum_scanner: its settings, the processed-record
 // indices of the three databases, the two name translation tables, the message board and
@@ -81,6 +87,9 @@ public:
     QLineEdit* archive_day_editor = nullptr;
     QPushButton* pick_archive_date_button = nullptr;
     QCheckBox* add_R55_spectrum_option = nullptr;
+    // The operator's view: how each source is doing, and the last spectrum per channel.
+    health_strip* health_strip_view = nullptr;
+    spectrum_plot* spectrum_plot_view = nullptr;
     platform::file_dialog_request archive_file_dialog;
 
     // Fields, in the order the window declares them.
@@ -183,6 +192,10 @@ public:
     source_progress& sheetresistance_progress() { return *sr_progress_; }
     // records_not_delivered.csv in the log folder.
     QString set_aside_file() const;
+    // status.json in the log folder, replaced after every pass.
+    QString status_file() const;
+    // Each source as the strip and status.json show it.
+    std::vector<source_status> source_statuses(const QDateTime& now) const;
 
     // The selection window of the re-run, created on first use and kept.
     Thistoric_pane_selection* my_pane_selection = nullptr;
@@ -208,6 +221,11 @@ private:
     bool failing_shown_ = false;
     std::int64_t shown_set_aside_ = 0;
     bool rerun_running_ = false;
+    std::unique_ptr<source_health> q_health_;
+    std::unique_ptr<source_health> p_health_;
+    std::unique_ptr<source_health> sr_health_;
+    std::unique_ptr<source_health> csv_view_health_;
+    QDateTime started_;
 
     void create_engine();
     void run_source_step(source_progress& progress, record_source_parts& window,
@@ -220,6 +238,13 @@ private:
     void put_aside_unprocessed(const QString& full_name);
     void show_pending_box();
     void show_pass_status();
+    void build_operator_view();
+    // After a source's step: the newest Id when it is due, the rate and the last error.
+    void note_step(source_progress& progress, record_source_parts& window);
+    void note_csv_step();
+    void update_operator_view(const QDateTime& pass_start, qint64 pass_duration_ms);
+    // The strip as the configuration stands, before the first pass.
+    void show_source_health();
     void write_spectrum_file(record_source_parts& source, window_record_source& reader,
                              const QString& file_name, bool trimmed);
     void remove_own_temp_files();

@@ -5,6 +5,7 @@
 #include "scanner/bridge/step_health.h"
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "scanner/lumotrax_sql_spectrum_scanner_engine_view.h"
+#include "scanner/operator_view/spectrum_plot.h"
 #include "scanner/record_sources/record_queries.h"
 #include "scanner/sheetresistance_sql_access_form_unit.h"
 #include "scanner/window_record_source.h"
@@ -54,6 +55,14 @@ void TLumotrax_spectrum_scanner_main::engine_view::new_error_kind(const QString&
         window_.pending_box_ = text;
 }
 
+void TLumotrax_spectrum_scanner_main::engine_view::spectrum_written(const QString& channel,
+                                                                    const QString& file_name,
+                                                                    const QString& wavelengths,
+                                                                    const QString& values) {
+    window_.spectrum_plot_view->spectrum_written(channel, file_name, QDateTime::currentDateTime(),
+                                                 wavelengths, values);
+}
+
 TLumotrax_spectrum_scanner_main::~TLumotrax_spectrum_scanner_main() {
     // The editor asks its closing question while it is still whole.
     if (language_editor)
@@ -101,6 +110,9 @@ void TLumotrax_spectrum_scanner_main::timer_action() {
     if (start_flag)
         return;
     Timer1->stop();
+    const QDateTime pass_start = QDateTime::currentDateTime();
+    QElapsedTimer pass_time;
+    pass_time.start();
     QCoreApplication::processEvents();
     compose_total_output_path();
     pass_engine& engine = *engine_;
@@ -125,6 +137,7 @@ void TLumotrax_spectrum_scanner_main::timer_action() {
                 pending_box_.isEmpty())
                 pending_box_ = text;
         }
+        note_csv_step();
     }
     if (configured(*lumotrax_p_sql_access_form))
         run_source_step(*p_progress_, *lumotrax_p_sql_access_form, *p_source_);
@@ -134,6 +147,7 @@ void TLumotrax_spectrum_scanner_main::timer_action() {
     this_longitudinalpositionmm = engine.point_longitudinal;
     this_lateralpositionmm = engine.point_lateral;
     engine.post_unwritten_folders();
+    update_operator_view(pass_start, pass_time.elapsed());
     show_pass_status();
     QCoreApplication::processEvents();
     Timer1->start();
@@ -148,6 +162,7 @@ void TLumotrax_spectrum_scanner_main::run_source_step(source_progress& progress,
     engine_->run_step(progress, source);
     window.last_processed_record = progress.index;
     window.update_last_processed_label();
+    note_step(progress, window);
 }
 
 void TLumotrax_spectrum_scanner_main::process_all_lumotrax_q_records() {

@@ -81,6 +81,7 @@ void TLumotrax_spectrum_scanner_main::FormCreate() {
     read_last_lumotrax_indices();
     remove_own_temp_files();
     active_button->setFocus();
+    show_source_health();
     send_message(QStringLiteral("Start-up finished."));
 }
 

@@ -65,6 +65,8 @@ pass_observer::~pass_observer() = default;
 void pass_observer::product_read(const QString&) {}
 void pass_observer::progress(const QString&) {}
 void pass_observer::new_error_kind(const QString&) {}
+void pass_observer::spectrum_written(const QString&, const QString&, const QString&,
+                                     const QString&) {}
 
 enum class walk_mode { new_records, late_records, rerun };
 
@@ -578,10 +580,17 @@ void pass_engine::write_xy(record_source& database, record_cursor& records, reco
     }
     const QString wavelengths = database.wavelengths(records.text(QStringLiteral("ResultID")),
                                                      records.text(QStringLiteral("Run_ID")));
-    const QByteArray content = xy_file_content(wavelengths, records.text(QStringLiteral("Values")),
-                                               trimmed ? xy_fields::trimmed : xy_fields::unchanged);
-    if (deliver_file(where, name, content) == delivery::written)
+    const QString values = records.text(QStringLiteral("Values"));
+    const QByteArray content =
+        xy_file_content(wavelengths, values, trimmed ? xy_fields::trimmed : xy_fields::unchanged);
+    if (deliver_file(where, name, content) == delivery::written) {
         written_files << full_name;
-    else
+        const QString channel =
+            site.ovix_assignment ? site.ovix_assignment->translation(meta.result_name, 1, QString())
+                                 : QString();
+        observer_.spectrum_written(channel.isEmpty() ? meta.result_name : channel, full_name,
+                                   wavelengths, values);
+    } else {
         ++unwritten_[where.folder];
+    }
 }

@@ -31,6 +31,9 @@ public:
     virtual void progress(const QString& text);
     // An error of a kind not shown before: the window may show it once the pass is over.
     virtual void new_error_kind(const QString& text);
+    // A spectrum file was just handed over: its channel, full name and payload as written.
+    virtual void spectrum_written(const QString& channel, const QString& file_name,
+                                  const QString& wavelengths, const QString& values);
 };
 
 // The record loops of the Q, P and sheet-resistance databases, without any window: they

@@ -36,6 +36,16 @@ QString spectra_newest_record_query() {
     return QStringLiteral("select top 1 * from spectra order by Id desc");
 }
 
+QString spectra_newest_id_query(std::int64_t index, const QString& where_phrase) {
+    return QStringLiteral("Select max(Id) as Id from Spectra where ") + id_above(index) +
+           where_phrase;
+}
+
+QString scalar_results_newest_id_query(std::int64_t index, const QString& keyphrase) {
+    return QStringLiteral("Select max(Id) as Id from ScalarResults where ") + id_above(index) +
+           QStringLiteral(" and resultname = '") + sql_literal_content(keyphrase) + u'\'';
+}
+
 QString spectra_show_all_query() {
     return QStringLiteral("Select * from Spectra");
 }

@@ -30,6 +30,10 @@ QString scalar_results_record_query(std::int64_t last_processed_record, const QS
 // The same restricted to the Ids `id_condition` admits (see spectra_record_query_in).
 QString scalar_results_record_query_in(const QString& id_condition, const QString& keyphrase);
 QString scalar_results_newest_record_query();
+// The newest Id above `index` that the record query would read, in column "Id" (null when
+// there is none): the Id condition keeps the work to the records not read yet.
+QString spectra_newest_id_query(std::int64_t index, const QString& where_phrase);
+QString scalar_results_newest_id_query(std::int64_t index, const QString& keyphrase);
 QString scalar_results_show_all_query(const QString& keyphrase);
 
 // The spectra of one historic pane, by its load id (apostrophes doubled) and its

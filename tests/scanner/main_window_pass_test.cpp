@@ -1,8 +1,11 @@
 #include "scanner/Lumotrax_SQL_unit.h"
 #include "scanner/historic_pane_selection_unit.h"
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
+#include "scanner/operator_view/health_strip.h"
+#include "scanner/operator_view/spectrum_plot.h"
 #include "scanner/sheetresistance_sql_access_form_unit.h"
 #include "shared/basics/sprachen.h"
+#include "shared/message_board/message_board.h"
 #include "shared/platform/paths.h"
 #include "tests/scanner/main_window_site.h"
 #include "tools/demo_database/inline_database.h"
@@ -11,6 +14,10 @@
 #include <QCoreApplication>
 #include <QDateEdit>
 #include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -391,6 +398,78 @@ TEST_F(main_window_pass, a_rerun_that_fails_midway_restores_index_and_timer) {
     EXPECT_EQ(ui().messages.size(), 1); // reported once
     EXPECT_EQ(w.lumotrax_q_sql_access_form->last_processed_record, 7);
     EXPECT_TRUE(w.Timer1->isActive());
+    w.Timer1->stop();
+}
+
+// The strip, the plot and status.json over a Q and a P database; no sheet resistance.
+TEST_F(main_window_pass, operator_view_follows_the_passes) {
+    add(QStringLiteral("q"), {1, "L1", 1, "Transmission", 10, 0, "0.1;NaN;x;0.4"},
+        "380;381;382;383");
+    for (int id = 1; id <= 130; ++id)
+        add(QStringLiteral("p"), {id, "L2", id, "Reflection Film", double(id), 0});
+    settings(
+        {QStringLiteral("Lumotrax Q connection string"), connection_string(QStringLiteral("q")),
+         QStringLiteral("Lumotrax P connection string"), connection_string(QStringLiteral("p"))});
+    main_window& w = create();
+    auto* strip = w.findChild<health_strip*>(QStringLiteral("health_strip"));
+    auto* plot = w.findChild<spectrum_plot*>(QStringLiteral("spectrum_plot"));
+    ASSERT_TRUE(strip && plot);
+    const auto text = [&](const char* part, int row) {
+        auto* label = w.findChild<QLabel*>(QStringLiteral("%1_%2").arg(part).arg(row));
+        return label ? label->text() : QStringLiteral("<missing>");
+    };
+    const auto mark = [&](int row) {
+        auto* dot = w.findChild<QWidget*>(QStringLiteral("health_mark_%1").arg(row));
+        return dot ? dot->property("mark").toString() : QStringLiteral("<missing>");
+    };
+    ASSERT_EQ(strip->rows(), 3);
+    EXPECT_EQ(text("health_row", 0), "Lumotrax Q");
+    EXPECT_EQ(text("health_row", 1), "Lumotrax P");
+    EXPECT_EQ(text("health_row", 2), "Sheet resistance");
+    EXPECT_EQ(text("health_state", 2), "not configured");
+    EXPECT_EQ(mark(2), "none");
+
+    w.start_with_latest_processed_record->setChecked(true);
+    w.active_button->click();
+    pass();
+    EXPECT_EQ(text("health_state", 0), "up to date");
+    EXPECT_EQ(mark(0), "green");
+    EXPECT_TRUE(text("health_delivery", 0).endsWith("L1___T___10___0___0.xy"));
+    // P reads a hundred records a pass.
+    EXPECT_EQ(text("health_state", 1), "catching up: 30 records");
+    EXPECT_EQ(mark(1), "amber");
+
+    const auto& channels = plot->channels();
+    ASSERT_EQ(channels.count(QStringLiteral("T")), 1u);
+    EXPECT_EQ(channels.at(QStringLiteral("T")).file_name, "L1___T___10___0___0.xy");
+    EXPECT_EQ(channels.at(QStringLiteral("T")).data.points.size(), 2u);
+    EXPECT_EQ(channels.at(QStringLiteral("T")).data.left_out, 2);
+    EXPECT_EQ(channels.count(QStringLiteral("RF")), 1u);
+
+    const auto status = [&] {
+        QFile file(QDir(board::home_log_folder()).filePath(QStringLiteral("status.json")));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return QJsonDocument::fromJson(file.readAll())
+            .object()[QStringLiteral("sources")]
+            .toArray();
+    };
+    QJsonArray sources = status();
+    ASSERT_EQ(sources.size(), 3);
+    EXPECT_EQ(sources[1].toObject()[QStringLiteral("index")].toInteger(), 100);
+    EXPECT_EQ(sources[1].toObject()[QStringLiteral("backlog")].toInteger(), 30);
+    EXPECT_FALSE(sources[2].toObject()[QStringLiteral("configured")].toBool());
+
+    // The P table goes away: its row shows the error, Q stays green.
+    QSqlQuery(database(QStringLiteral("p")))
+        .exec(QStringLiteral("alter table Spectra rename to gone"));
+    pass();
+    EXPECT_TRUE(text("health_state", 1).startsWith("error since "));
+    EXPECT_EQ(text("health_state", 0), "up to date");
+    EXPECT_EQ(mark(0), "green");
+    sources = status();
+    EXPECT_TRUE(sources[1].toObject()[QStringLiteral("in_error")].toBool());
+    EXPECT_FALSE(sources[1].toObject()[QStringLiteral("last_error")].toString().isEmpty());
+    EXPECT_FALSE(sources[0].toObject()[QStringLiteral("in_error")].toBool());
     w.Timer1->stop();
 }
 
