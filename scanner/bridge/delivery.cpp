@@ -42,10 +42,11 @@ QString folder_of(const QString& file_name) {
     return end > 0 ? file_name.left(end) : QString();
 }
 
-destination channel_destination(const delivery_site& site, const QString& result_name) {
+destination channel_destination(const delivery_site& site, const QString& product,
+                                const QString& result_name) {
     destination where;
     where.root = site.kalix_path;
-    where.product = product_marker_name(site.kalix_path);
+    where.product = product;
     where.product_checked = true;
     const QString channel = site.ovix_assignment
                                 ? site.ovix_assignment->translation(result_name, 1, QString())

@@ -547,7 +547,8 @@ void pass_engine::show_progress(const QString& text) {
 }
 
 destination pass_engine::channel(const QString& result_name) {
-    const destination where = channel_destination(site, result_name);
+    // The marker is read for every file name: the product may change within a pass.
+    const destination where = channel_destination(site, marker_.read(site.kalix_path), result_name);
     product = where.product;
     observer_.product_read(where.product);
     return where;
