@@ -101,12 +101,9 @@ void check_missing_folder(const destination& where) {
 delivery deliver_file(const destination& where, const QString& name, const QByteArray& content) {
     const QString full_name = with_separator(where.folder) + name;
     check_file_name(full_name);
-    if (where.folder.isEmpty() || !platform::folder_exists(where.folder)) {
-        check_missing_folder(where);
-        return delivery::folder_missing;
-    }
+    // The hand-over itself finds a missing folder: no look beforehand.
     try {
-        if (hand_over_file(full_name, content))
+        if (!where.folder.isEmpty() && hand_over_file(full_name, content))
             return delivery::written;
     } catch (const std::exception& error) {
         if (platform::folder_exists(where.folder) &&
@@ -114,7 +111,6 @@ delivery deliver_file(const destination& where, const QString& name, const QByte
             throw record_fault(QString::fromUtf8(error.what()));
         throw;
     }
-    // The folder went away between the look and the write.
     check_missing_folder(where);
     if (!platform::folder_exists(where.folder))
         return delivery::folder_missing;

@@ -369,7 +369,8 @@ void pass_engine::handle(source_progress* source, walk& w, record_meta& meta,
 void pass_engine::delivered(source_progress& source, const walk& w, const record_meta& meta) {
     source.failures.erase(meta.id);
     source.delivered += 1;
-    source.last_delivery = now();
+    // Once per record: the UTC clock needs no look at the time zone.
+    source.last_delivery = now_ ? now_() : QDateTime::currentDateTimeUtc();
     if (!meta.destination.isEmpty())
         source.last_file = meta.destination;
     if (w.mode == walk_mode::new_records) {
