@@ -32,18 +32,20 @@ const QString own_prefix = QStringLiteral("lsq_");
 }
 
 #ifndef Q_OS_WIN
-// lsq_<process>_<count>_<random>.tmp: the process and its own count keep apart every name
-// this program makes, so the file is created at the first try; the random part keeps apart
-// two processes whose numbers agree below a million.
+// lsq_<process>_<random>_<count>.tmp: the process number and a number drawn once keep this
+// process's names apart from those of others, its own count keeps its names apart, so the
+// file is created at the first try.
 QString own_temp_name(const QString& folder) {
-    static std::atomic<std::uint32_t> made{0};
     constexpr std::uint32_t limit = 1000000;
+    static const QString process =
+        own_prefix + QString::number(QCoreApplication::applicationPid() % limit) + u'_' +
+        QString::number(QRandomGenerator::global()->bounded(limit)) + u'_';
+    static std::atomic<std::uint32_t> made{0};
     QString name = folder;
     if (!platform::ends_with_separator(name))
         name += platform::path_separator();
-    return name + own_prefix + QString::number(QCoreApplication::applicationPid() % limit) + u'_' +
-           QString::number(made.fetch_add(1, std::memory_order_relaxed) % limit) + u'_' +
-           QString::number(QRandomGenerator::global()->bounded(limit)) + QStringLiteral(".tmp");
+    return name + process + QString::number(made.fetch_add(1, std::memory_order_relaxed) % limit) +
+           QStringLiteral(".tmp");
 }
 
 QString system_error(int error) {
