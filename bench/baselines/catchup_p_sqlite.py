@@ -18,8 +18,11 @@ def on_grid(value, step):
     return int(step * round(value * (1.0 / step)))
 
 
+BLANKS = "".join(chr(c) for c in range(33))
+
+
 def trimmed(text):
-    return text.strip("".join(chr(c) for c in range(33)))
+    return text.strip(BLANKS)
 
 
 def main():
