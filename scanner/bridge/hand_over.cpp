@@ -54,11 +54,12 @@ QString system_error(int error) {
 #endif
 
 // The content under a new temporary name in `folder`; nothing when the folder does not
-// exist. Other failures raise and leave no file behind.
+// exist and `may_be_missing`. Other failures raise and leave no file behind.
 std::optional<QString> write_own_temp_file(const QString& folder, const QByteArray& content,
-                                           const hand_over_durability& durability) {
+                                           const hand_over_durability& durability,
+                                           bool may_be_missing) {
 #ifdef Q_OS_WIN
-    if (!platform::folder_exists(folder))
+    if (may_be_missing && !platform::folder_exists(folder))
         return std::nullopt;
     const QString temp = write_unique_temp_file(folder, content, own_prefix);
     if (durability.flush_before_rename && !platform::flush_file_to_disk(temp)) {
@@ -73,7 +74,7 @@ std::optional<QString> write_own_temp_file(const QString& folder, const QByteArr
     const int out = ::open(raw.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (out < 0) {
         const int error = errno;
-        if (error == ENOENT || error == ENOTDIR)
+        if (may_be_missing && (error == ENOENT || error == ENOTDIR))
             return std::nullopt;
         fail(QStringLiteral("Cannot create file \"%1\". %2").arg(temp, system_error(error)));
     }
@@ -125,7 +126,7 @@ bool hand_over_file(const QString& file_name, const QByteArray& content,
     const QString folder = end > 0 ? file_name.left(end) : QString();
     if (folder.isEmpty())
         return false;
-    const std::optional<QString> temp = write_own_temp_file(folder, content, durability);
+    const std::optional<QString> temp = write_own_temp_file(folder, content, durability, true);
     if (!temp)
         return false;
     if (!platform::rename_replacing(*temp, file_name)) {
@@ -138,15 +139,12 @@ bool hand_over_file(const QString& file_name, const QByteArray& content,
 
 bool hand_over_new_file(const QString& folder, const QString& name, const QByteArray& content,
                         const hand_over_durability& durability) {
-    const std::optional<QString> temp = write_own_temp_file(folder, content, durability);
-    if (!temp)
-        fail(QStringLiteral("Cannot create a file in \"%1\": the folder does not exist.")
-                 .arg(folder));
-    if (platform::rename_no_overwrite(*temp, folder + name)) {
+    const QString temp = *write_own_temp_file(folder, content, durability, false);
+    if (platform::rename_no_overwrite(temp, folder + name)) {
         note_written(folder + name, durability);
         return true;
     }
-    QFile::remove(*temp);
+    QFile::remove(temp);
     return false;
 }
 
