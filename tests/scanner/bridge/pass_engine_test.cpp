@@ -349,9 +349,10 @@ TEST_F(pass_engine_test, a_product_switched_between_two_records_of_a_pass_takes_
         memory_source db(source_kind::lumotrax_q);
         add_q(db, 1, 3);
         db.on_wavelengths = [&](const QString& result_id) {
-            if (result_id == QLatin1String("{R-1}"))
+            if (result_id == QLatin1String("{R-1}")) {
                 ASSERT_TRUE(QFile::rename(markers + QStringLiteral("/DemoCoating"),
                                           markers + QStringLiteral("/Other")));
+            }
         };
         auto q = progress(source_kind::lumotrax_q);
         engine_.run_step(*q, db);
