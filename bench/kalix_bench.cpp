@@ -2,12 +2,15 @@
 // script prepared and prints what it cost as "key=value" lines on standard output. Only the
 // work itself is timed; start-up and data preparation are not.
 //   kalix_bench make-q-db <file.db> <loads> <points per load>
+//                                       spectra only; the spectra of one name in one run
+//                                       share a ResultID and its wavelength row
 //   kalix_bench catchup <site>          passes of the scanner's main window until the Q
 //                                       index stands still
+//   kalix_bench catchup-p <site>        the same until the P index stands still
 //   kalix_bench csv <site>              passes until the input folder holds no csv file
 //   kalix_bench idle <site> <passes>    passes with nothing new: CPU time per pass
-//   kalix_bench plain-write <file.db> <channel root>
-//                                       baseline: the catch-up's files without a database
+//   kalix_bench raw-write <from> <to>   baseline: the files below <from>, read beforehand,
+//                                       written below <to> with open/write/close
 //   kalix_bench pack <day folder>       the cleaner's packing of one day folder
 //   kalix_bench clean <site> <hours>    the cleaner's deletion over the input and channel
 //                                       folders of kalix_cleaner.ini
@@ -17,6 +20,7 @@
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "shared/basics/program_folders.h"
 #include "shared/cleaner_routines/cleaner_routines.h"
+#include "shared/database/sql_dataset.h"
 #include "shared/platform/folders.h"
 #include "shared/platform/heap.h"
 #include "tools/demo_database/inline_database.h"
@@ -27,17 +31,18 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QHash>
+#include <QFileInfo>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -45,6 +50,7 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace {
@@ -87,6 +93,7 @@ int make_q_db(const QString& file, int loads, int points) {
     demo_db::generator_options options;
     options.points_per_load = points;
     options.sheet_resistance_name.clear(); // spectra only: the Q catch-up
+    options.result_id_per_run = true;
     demo_db::generator generator(db, options);
     const QDateTime start(QDate(2026, 12, 10), QTime(6, 0));
     for (int load = 0; load < loads; ++load)
@@ -119,24 +126,31 @@ public:
         QCoreApplication::processEvents();
     }
     qint64 q_index() const { return window_->lumotrax_q_sql_access_form->last_processed_record; }
+    qint64 p_index() const { return window_->lumotrax_p_sql_access_form->last_processed_record; }
 
 private:
     QTemporaryDir home_;
     std::unique_ptr<TLumotrax_spectrum_scanner_main> window_;
 };
 
-int catchup(const QString& site) {
+// Passes until `index` stands still; prints them with the statements sent meanwhile.
+int catchup(const QString& site, bool p) {
     scanner_on_site scanner(site);
+    const auto index = [&] { return p ? scanner.p_index() : scanner.q_index(); };
     int passes = 0;
+    const std::uint64_t statements = database::statements_sent();
     timed([&] {
         qint64 before = -1;
-        while (scanner.q_index() != before && passes < 1000) {
-            before = scanner.q_index();
+        while (index() != before && passes < 100000) {
+            before = index();
             scanner.pass();
             ++passes;
         }
     });
-    std::printf("passes=%d\nq_index=%lld\n", passes, static_cast<long long>(scanner.q_index()));
+    std::printf("passes=%d\nq_index=%lld\np_index=%lld\nstatements=%llu\n", passes,
+                static_cast<long long>(scanner.q_index()),
+                static_cast<long long>(scanner.p_index()),
+                static_cast<unsigned long long>(database::statements_sent() - statements));
     return 0;
 }
 
@@ -174,74 +188,35 @@ int idle(const QString& site, int passes) {
     return 0;
 }
 
-// Python's round() and the program's naming: half to even, of the value as a float.
-int round_half_even(float value) {
-    return static_cast<int>(std::nearbyint(double(value)));
-}
-
-// The catch-up without a database: the records are read beforehand, then the same names and
-// contents are written in a plain loop.
-int plain_write(const QString& file, const QString& root) {
-    struct record {
-        QString load, name, values, wavelengths;
-        int point;
-        double longitudinal, lateral;
+// The floor of a catch-up's file writing: the same bytes under the same names, read into
+// memory beforehand and written with the system's own calls, one open, write and close a
+// file; nothing of Qt runs in the timed part.
+int raw_write(const QString& from, const QString& to) {
+    struct file {
+        std::string name;
+        QByteArray bytes;
     };
-    std::vector<record> records;
-    {
-        QSqlDatabase db = demo_db::open_database_file(file, QStringLiteral("bench"));
-        QHash<QString, QString> grids;
-        QSqlQuery w(db);
-        w.exec(QStringLiteral("select ResultID, Run_ID, Wavelengths from WavelengtsArrays"));
-        while (w.next())
-            grids.insert(w.value(0).toString() + u'|' + w.value(1).toString(),
-                         w.value(2).toString());
-        QSqlQuery q(db);
-        q.exec(QStringLiteral("select LoadId, ResultName, \"Values\", ResultID, Run_ID, "
-                              "MeasPointIndex, LongitudinalPositionRelativeMm, "
-                              "LateralPositionRelativeMm from Spectra "
-                              "order by LoadId, MeasPointIndex, ResultName desc"));
-        while (q.next())
-            records.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                               grids.value(q.value(3).toString() + u'|' + q.value(4).toString()),
-                               q.value(5).toInt(), q.value(6).toDouble(), q.value(7).toDouble()});
+    std::vector<file> files;
+    QDirIterator found(from, QDir::Files, QDirIterator::Subdirectories);
+    while (found.hasNext()) {
+        const QString name = found.next();
+        QFile in(name);
+        if (!in.open(QIODevice::ReadOnly))
+            throw std::runtime_error("cannot read " + name.toStdString());
+        const QString target = to + name.mid(from.size());
+        QDir().mkpath(QFileInfo(target).path());
+        files.push_back({QFile::encodeName(target).toStdString(), in.readAll()});
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("bench"));
-    const QHash<QString, std::pair<QString, QString>> channels{
-        {QStringLiteral("Transmission"), {QStringLiteral("T"), QStringLiteral("T")}},
-        {QStringLiteral("Reflection Film"), {QStringLiteral("RF"), QStringLiteral("RF")}},
-        {QStringLiteral("Reflection Glass"), {QStringLiteral("RC"), QStringLiteral("RG")}}};
     timed([&] {
-        QString load;
-        int point = -1, longitudinal = 0, lateral = 0;
-        for (const record& r : records) {
-            if (r.load != load || r.point != point) {
-                load = r.load;
-                point = r.point;
-                longitudinal = round_half_even(float(r.longitudinal));
-                lateral = round_half_even(float(r.lateral));
-            }
-            const auto& [channel, nickname] = channels.value(r.name);
-            const QString name = root + u'/' + channel + QStringLiteral("/new/") + r.load +
-                                 QStringLiteral("___") + nickname + QStringLiteral("___") +
-                                 QString::number(longitudinal) + QStringLiteral("___") +
-                                 QString::number(lateral) + QStringLiteral("___0.xy");
-            const QStringList values = r.values.split(u';');
-            const QStringList grid = r.wavelengths.split(u';');
-            QByteArray content;
-            for (qsizetype i = 0; i < values.size(); ++i) {
-                if (i < grid.size())
-                    content += grid[i].toLatin1();
-                content += '\t';
-                content += values[i].toLatin1();
-                content += "\r\n";
-            }
-            QFile out(name);
-            if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size())
-                throw std::runtime_error("cannot write " + name.toStdString());
+        for (const file& f : files) {
+            const int out = ::open(f.name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+            const auto size = static_cast<ssize_t>(f.bytes.size());
+            if (out < 0 || ::write(out, f.bytes.constData(), f.bytes.size()) != size ||
+                ::close(out) != 0)
+                throw std::runtime_error("cannot write " + f.name + ": " + std::strerror(errno));
         }
     });
-    std::printf("files=%zu\n", records.size());
+    std::printf("files=%zu\n", files.size());
     return 0;
 }
 
@@ -289,13 +264,15 @@ int main(int argc, char* argv[]) {
         if (command == QLatin1String("make-q-db") && args.size() == 4)
             return make_q_db(args[1], args[2].toInt(), args[3].toInt());
         if (command == QLatin1String("catchup") && args.size() == 2)
-            return catchup(args[1]);
+            return catchup(args[1], false);
+        if (command == QLatin1String("catchup-p") && args.size() == 2)
+            return catchup(args[1], true);
         if (command == QLatin1String("csv") && args.size() == 2)
             return csv(args[1]);
         if (command == QLatin1String("idle") && args.size() == 3)
             return idle(args[1], args[2].toInt());
-        if (command == QLatin1String("plain-write") && args.size() == 3)
-            return plain_write(args[1], args[2]);
+        if (command == QLatin1String("raw-write") && args.size() == 3)
+            return raw_write(args[1], args[2]);
         if (command == QLatin1String("pack") && args.size() == 2)
             return pack(args[1]);
         if (command == QLatin1String("clean") && args.size() == 3)

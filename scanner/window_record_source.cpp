@@ -15,6 +15,7 @@ void window_record_source::connect() {
 }
 
 record_cursor& window_record_source::new_records(std::int64_t index) {
+    grids_.clear();
     window_.last_processed_record = index;
     window_.update_query();
     cursor_.opened();
@@ -31,20 +32,26 @@ record_cursor& window_record_source::records_in(const id_ranges& ids, int max_ra
 }
 
 QString window_record_source::wavelengths(const QString& result_id, const QString& run_id) {
+    std::pair<QString, QString> key{result_id, run_id};
+    if (const auto known = grids_.constFind(key); known != grids_.cend())
+        return *known;
     database::sql_dataset& grid = *window_.Lumotrax_wavelength_query;
     grid.close();
     grid.set_text(wavelength_query(result_id, run_id));
     grid.open();
     const QString text = grid.eof() ? QString() : grid.field_text(QStringLiteral("Wavelengths"));
     grid.close();
+    grids_.insert(std::move(key), text);
     return text;
 }
 
 void window_record_source::step_done() {
+    grids_.clear();
     window_.update_last_processed_label();
 }
 
 record_cursor& window_record_source::current_records() {
+    grids_.clear();
     cursor_.opened();
     return cursor_;
 }

@@ -3,7 +3,11 @@
 #include "scanner/bridge/dataset_cursor.h"
 #include "scanner/bridge/record_cursor.h"
 
+#include <QHash>
+#include <QString>
+
 #include <functional>
+#include <utility>
 
 class record_source_parts;
 
@@ -28,4 +32,5 @@ private:
     record_source_parts& window_;
     std::function<QString(const QString&)> restricted_query_;
     dataset_cursor cursor_;
+    QHash<std::pair<QString, QString>, QString> grids_; // by ResultID and Run_ID
 };

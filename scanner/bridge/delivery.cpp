@@ -42,10 +42,11 @@ QString folder_of(const QString& file_name) {
     return end > 0 ? file_name.left(end) : QString();
 }
 
-destination channel_destination(const delivery_site& site, const QString& result_name) {
+destination channel_destination(const delivery_site& site, const QString& product,
+                                const QString& result_name) {
     destination where;
     where.root = site.kalix_path;
-    where.product = product_marker_name(site.kalix_path);
+    where.product = product;
     where.product_checked = true;
     const QString channel = site.ovix_assignment
                                 ? site.ovix_assignment->translation(result_name, 1, QString())
@@ -100,12 +101,9 @@ void check_missing_folder(const destination& where) {
 delivery deliver_file(const destination& where, const QString& name, const QByteArray& content) {
     const QString full_name = with_separator(where.folder) + name;
     check_file_name(full_name);
-    if (where.folder.isEmpty() || !platform::folder_exists(where.folder)) {
-        check_missing_folder(where);
-        return delivery::folder_missing;
-    }
+    // The hand-over itself finds a missing folder: no look beforehand.
     try {
-        if (hand_over_file(full_name, content))
+        if (!where.folder.isEmpty() && hand_over_file(full_name, content))
             return delivery::written;
     } catch (const std::exception& error) {
         if (platform::folder_exists(where.folder) &&
@@ -113,7 +111,6 @@ delivery deliver_file(const destination& where, const QString& name, const QByte
             throw record_fault(QString::fromUtf8(error.what()));
         throw;
     }
-    // The folder went away between the look and the write.
     check_missing_folder(where);
     if (!platform::folder_exists(where.folder))
         return delivery::folder_missing;

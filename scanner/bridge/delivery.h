@@ -28,9 +28,9 @@ struct destination {
     bool product_checked = false;
 };
 
-// The channel's "new" folder of the current product for a result name; the product marker
-// is read again for every call.
-destination channel_destination(const delivery_site& site, const QString& result_name);
+// The channel's "new" folder of `product` (as the marker names it) for a result name.
+destination channel_destination(const delivery_site& site, const QString& product,
+                                const QString& result_name);
 // The postbake installation's folder for postbake samples.
 destination postbake_destination(const delivery_site& site);
 

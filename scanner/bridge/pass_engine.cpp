@@ -371,7 +371,8 @@ void pass_engine::handle(source_progress* source, walk& w, record_meta& meta,
 void pass_engine::delivered(source_progress& source, const walk& w, const record_meta& meta) {
     source.failures.erase(meta.id);
     source.delivered += 1;
-    source.last_delivery = now();
+    // Once per record: the UTC clock needs no look at the time zone.
+    source.last_delivery = now_ ? now_() : QDateTime::currentDateTimeUtc();
     if (!meta.destination.isEmpty())
         source.last_file = meta.destination;
     if (w.mode == walk_mode::new_records) {
@@ -549,7 +550,8 @@ void pass_engine::show_progress(const QString& text) {
 }
 
 destination pass_engine::channel(const QString& result_name) {
-    const destination where = channel_destination(site, result_name);
+    // The marker is read for every file name: the product may change within a pass.
+    const destination where = channel_destination(site, marker_.read(site.kalix_path), result_name);
     product = where.product;
     observer_.product_read(where.product);
     return where;

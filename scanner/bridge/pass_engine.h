@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scanner/bridge/delivery.h"
+#include "scanner/bridge/product_marker.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -116,6 +117,7 @@ private:
     void show_progress(const QString& text);
 
     // Writing the files.
+    product_marker marker_;
     void write_xy(record_source& database, record_cursor& records, record_meta& meta,
                   const destination& where, const QString& name, bool trimmed);
     destination channel(const QString& result_name);

@@ -9,6 +9,7 @@
 #include <QSqlField>
 #include <QSqlRecord>
 
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -62,9 +63,12 @@ bool strict_real(const QString& text, double& number) {
     return true;
 }
 
+std::atomic<std::uint64_t> sent{0};
+
 QSqlQuery run(sql_connection& connection, const QString& sql, bool forward_only) {
     if (!connection.connected())
         raise(QStringLiteral("The database connection is not open."));
+    sent.fetch_add(1, std::memory_order_relaxed);
     QSqlQuery query(connection.handle());
     query.setForwardOnly(forward_only);
     if (!query.exec(dialect_text(sql, connection.embedded()))) {
@@ -77,6 +81,10 @@ QSqlQuery run(sql_connection& connection, const QString& sql, bool forward_only)
 }
 
 } // namespace
+
+std::uint64_t statements_sent() {
+    return sent.load(std::memory_order_relaxed);
+}
 
 sql_dataset::sql_dataset(sql_connection& connection) : connection_(&connection) {
     connection_->datasets_.push_back(this);

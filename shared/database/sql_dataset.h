@@ -96,4 +96,8 @@ struct result_copy {
 };
 result_copy copy_result(sql_connection& connection, const QString& sql, int row_limit);
 
+// Statements this process has sent to any database through this layer. On a server across
+// the network each one is a round trip, so the benchmarks count them.
+std::uint64_t statements_sent();
+
 } // namespace database

@@ -53,11 +53,20 @@ bool flush_file_to_disk(const QString& file) {
 #else
 
 bool flush_to_disk(const QStringList& files) {
-    // One sync per file system: a sync covers every file and every rename on it.
+    // One sync per file system: a sync covers every file and every rename on it. A file lies
+    // on the file system of its folder, so each folder is opened once, not each file.
+    std::set<QString> folders;
     std::set<dev_t> synced;
     bool ok = true;
     for (const QString& file : files) {
-        const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
+        const qsizetype end = file.lastIndexOf(u'/');
+        const QString folder = end > 0    ? file.left(end)
+                               : end == 0 ? QStringLiteral("/")
+                                          : QStringLiteral(".");
+        if (!folders.insert(folder).second)
+            continue;
+        const int fd =
+            ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0) {
             ok &= errno == ENOENT || errno == ENOTDIR;
             continue;

@@ -1,4 +1,5 @@
 #include "scanner/Lumotrax_SQL_unit.h"
+#include "scanner/bridge/xy_file.h"
 #include "scanner/historic_pane_selection_unit.h"
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "scanner/operator_view/health_strip.h"
@@ -175,6 +176,83 @@ TEST_F(main_window_pass, q_records_become_xy_files_named_by_their_measurement_po
     const int lines = board().size();
     pass();
     EXPECT_EQ(board().size(), lines);
+}
+
+// What one wavelength query per record would write: the grid the database holds now.
+QByteArray one_query_per_record(QSqlDatabase& db, const QString& result_id, std::int64_t run_id,
+                                const QString& values) {
+    QSqlQuery grid(db);
+    grid.prepare(QStringLiteral("select Wavelengths from WavelengtsArrays "
+                                "where ResultID = ? and Run_ID = ?"));
+    grid.addBindValue(result_id);
+    grid.addBindValue(QString::number(run_id));
+    EXPECT_TRUE(grid.exec());
+    return xy_file_content(grid.next() ? grid.value(0).toString() : QString(), values,
+                           xy_fields::unchanged);
+}
+
+TEST_F(main_window_pass, records_sharing_a_grid_get_the_grid_the_database_holds_at_their_pass) {
+    struct shared_grid_record {
+        int id;
+        const char* result_id;
+        std::int64_t run_id;
+        const char* values;
+    };
+    QSqlDatabase& db = database(QStringLiteral("q"));
+    const auto add_records = [&](const std::vector<shared_grid_record>& records) {
+        for (const shared_grid_record& r : records) {
+            demo_db::spectrum_row row;
+            row.id = r.id;
+            row.load_id = QStringLiteral("L1");
+            row.meas_point_index = r.id;
+            row.result_name = QStringLiteral("Transmission");
+            row.longitudinal_position_relative_mm = 10.0 * r.id;
+            row.values = QString::fromUtf8(r.values);
+            row.timestamp = stamp_;
+            row.result_id = QString::fromUtf8(r.result_id);
+            row.run_id = r.run_id;
+            demo_db::insert_spectrum(db, row);
+        }
+    };
+    const auto expect_files = [&](const std::vector<shared_grid_record>& records) {
+        for (const shared_grid_record& r : records) {
+            const QString name = QStringLiteral("L1___T___%1___0___0.xy").arg(10 * r.id);
+            SCOPED_TRACE(name.toStdString());
+            EXPECT_EQ(content("T", name.toUtf8().constData()),
+                      one_query_per_record(db, QString::fromUtf8(r.result_id), r.run_id,
+                                           QString::fromUtf8(r.values)));
+        }
+    };
+    demo_db::insert_wavelengths(db, QStringLiteral("{A}"), 7, QStringLiteral("380;381;382"));
+    demo_db::insert_wavelengths(db, QStringLiteral("{A}"), 8, QStringLiteral("500;501"));
+    demo_db::insert_wavelengths(db, QStringLiteral("{B}"), 7, QStringLiteral("400;401;402"));
+    // Two grids shared by several records, one ResultID under two runs, one grid missing.
+    const std::vector<shared_grid_record> first{{1, "{A}", 7, "0.1;0.2;0.3"},
+                                                {2, "{B}", 7, "1;2;3"},
+                                                {3, "{A}", 7, "0.4;0.5;0.6"},
+                                                {4, "{A}", 8, "7;8;9"},
+                                                {5, "{C}", 7, "4;5"},
+                                                {6, "{B}", 7, "3;2;1"},
+                                                {7, "{C}", 7, "6"}};
+    add_records(first);
+    started();
+    pass();
+    expect_files(first);
+
+    // Between the passes one grid changes and the missing one appears.
+    QSqlQuery change(db);
+    ASSERT_TRUE(change.exec(QStringLiteral(
+        "update WavelengtsArrays set Wavelengths = '390;391;392' where ResultID = '{A}' "
+        "and Run_ID = '7'")));
+    demo_db::insert_wavelengths(db, QStringLiteral("{C}"), 7, QStringLiteral("600;601"));
+    const std::vector<shared_grid_record> second{
+        {8, "{A}", 7, "0.7;0.8;0.9"}, {9, "{C}", 7, "1;2"}, {10, "{A}", 8, "5"}};
+    add_records(second);
+    pass();
+    expect_files(second);
+    EXPECT_EQ(content("T", "L1___T___80___0___0.xy"),
+              QByteArray("390\t0.7\r\n391\t0.8\r\n392\t0.9\r\n"));
+    EXPECT_EQ(files("T").size(), 10);
 }
 
 TEST_F(main_window_pass, forty_five_q_records_post_progress_and_summary) {

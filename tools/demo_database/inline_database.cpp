@@ -293,6 +293,7 @@ void generator::start_load(const QDateTime& at) {
     load_offset_mm_ = next_load_number_ * (pane_length_mm + 500);
     ++next_load_number_;
     run_id_ = next_run_id_++;
+    run_result_ids_.clear();
     load_sheet_resistance_ = uniform(5.0, 5.4);
     next_point_ = 1;
 }
@@ -327,6 +328,12 @@ void generator::write_point(const QDateTime& at, appended& result) {
         row.meta_data_id = run_id_;
         row.global_result_id = guid();
         row.result_id = guid();
+        const bool new_grid =
+            !options_.result_id_per_run || !run_result_ids_.contains(row.result_name);
+        if (options_.result_id_per_run && new_grid)
+            run_result_ids_.insert(row.result_name, row.result_id);
+        else if (options_.result_id_per_run)
+            row.result_id = run_result_ids_.value(row.result_name);
         const double shift = uniform(-8, 8), gain = uniform(0.98, 1.02);
         QStringList values;
         for (int i = 0; i < grid_points; ++i) {
@@ -337,7 +344,8 @@ void generator::write_point(const QDateTime& at, appended& result) {
         row.values = values.join(u';');
         row.used_in_cluster_statistics = true;
         insert_spectrum(db_, row);
-        insert_wavelengths(db_, row.result_id, row.run_id, grid);
+        if (new_grid)
+            insert_wavelengths(db_, row.result_id, row.run_id, grid);
         ++result.spectra;
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QMap>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -79,6 +80,9 @@ struct generator_options {
     QString sheet_resistance_name = QStringLiteral("Sheet resistance");
     QString group_info = QStringLiteral("DemoCoating");
     std::uint32_t seed = 1;
+    // The spectra of one name in one run share one ResultID and its one wavelength row, as
+    // a plant's line keeps them; otherwise every spectrum has its own.
+    bool result_id_per_run = false;
 };
 
 // What one append wrote.
@@ -113,6 +117,7 @@ private:
     int next_point_ = 1; // of the current load; > points_per_load means none open
     double load_offset_mm_ = 0;
     double load_sheet_resistance_ = 0;
+    QMap<QString, QString> run_result_ids_; // by spectrum name, with result_id_per_run
 
     void start_load(const QDateTime& at);
     void write_point(const QDateTime& at, appended& result);

@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <chrono>
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -329,6 +331,37 @@ TEST_F(pass_engine_test, environment_faults_are_waited_out) {
 
 // A database lost midway, or a program killed midway: what was delivered is not written
 // again, also after a restart from the stored files.
+TEST_F(pass_engine_test, a_product_switched_between_two_records_of_a_pass_takes_the_next_one) {
+    const QString markers = path(QStringLiteral("kalix/database/current_product"));
+    const QString other = kalix_ + QStringLiteral("database/products/Other/measurements/T/new");
+    QDir().mkpath(other);
+    // The marker folder settled long ago (its listing may be kept) or changed a moment ago.
+    for (const bool settled : {true, false}) {
+        SCOPED_TRACE(settled ? "settled" : "fresh");
+        take_files(folder("T"));
+        take_files(other);
+        QDir(markers).removeRecursively();
+        write_file(QStringLiteral("kalix/database/current_product/DemoCoating"));
+        if (settled)
+            std::filesystem::last_write_time(std::filesystem::path(markers.toStdU16String()),
+                                             std::filesystem::file_time_type::clock::now() -
+                                                 std::chrono::hours(1));
+        memory_source db(source_kind::lumotrax_q);
+        add_q(db, 1, 3);
+        db.on_wavelengths = [&](const QString& result_id) {
+            if (result_id == QLatin1String("{R-1}")) {
+                ASSERT_TRUE(QFile::rename(markers + QStringLiteral("/DemoCoating"),
+                                          markers + QStringLiteral("/Other")));
+            }
+        };
+        auto q = progress(source_kind::lumotrax_q);
+        engine_.run_step(*q, db);
+        EXPECT_EQ(files(folder("T")), QStringList{q_name(1)});
+        EXPECT_EQ(files(other), (QStringList{q_name(2), q_name(3)}));
+        EXPECT_EQ(engine_.product, QStringLiteral("Other"));
+    }
+}
+
 TEST_F(pass_engine_test, records_delivered_before_a_break_are_not_written_again) {
     memory_source db(source_kind::lumotrax_q);
     add_q(db, 1, 6);
