@@ -8,6 +8,7 @@
 #include "shared/basics/file_routines.h"
 #include "shared/basics/program_folders.h"
 #include "shared/database/sql_dataset.h"
+#include "shared/kalix_spectrum_scanner/settings/kalix_paths.h"
 #include "shared/platform/file_ops.h"
 #include "shared/platform/operator_interface.h"
 #include "shared/platform/paths.h"
