@@ -6,7 +6,6 @@
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "scanner/record_sources/record_queries.h"
 #include "shared/basics/file_routines.h"
-#include "shared/basics/program_folders.h"
 #include "shared/database/sql_dataset.h"
 #include "shared/kalix_spectrum_scanner/settings/kalix_paths.h"
 #include "shared/platform/file_ops.h"

@@ -1,6 +1,6 @@
 #include "scanner/csv/csv_archive.h"
 
-#include "shared/basics/program_folders.h"
+#include "shared/basics/file_routines.h"
 #include "shared/kalix_spectrum_scanner/settings/kalix_paths.h"
 #include "shared/platform/file_ops.h"
 #include "shared/platform/paths.h"
