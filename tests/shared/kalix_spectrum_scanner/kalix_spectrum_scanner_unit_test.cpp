@@ -1,6 +1,5 @@
 #include "shared/kalix_spectrum_scanner/kalix_spectrum_scanner_unit.h"
 
-#include "shared/platform/paths.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/scratch_fixture.h"
 
@@ -46,8 +45,6 @@ public:
 
 class scanner_window : public scratch_fixture {
 protected:
-    QString sep() const { return QString(platform::path_separator()); }
-
     probe_window& start() {
         window_ = std::make_unique<probe_window>();
         window_->FormCreate();
@@ -278,3 +275,4 @@ TEST_F(scanner_window, live_signal_that_cannot_be_created_is_an_error_for_the_ha
 } // namespace
 
 #include "kalix_spectrum_scanner_unit_test.moc"
+#include "tests/support/separator.h"
