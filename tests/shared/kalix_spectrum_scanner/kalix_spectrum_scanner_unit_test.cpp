@@ -2,6 +2,7 @@
 
 #include "tests/support/file_size_limit.h"
 #include "tests/support/scratch_fixture.h"
+#include "tests/support/separator.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -275,4 +276,3 @@ TEST_F(scanner_window, live_signal_that_cannot_be_created_is_an_error_for_the_ha
 } // namespace
 
 #include "kalix_spectrum_scanner_unit_test.moc"
-#include "tests/support/separator.h"
