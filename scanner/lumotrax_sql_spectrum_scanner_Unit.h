@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scanner/csv/csv_routing.h"
 #include "scanner/fs_scanner_main_unit.h"
 #include "shared/platform/operator_interface.h"
 
@@ -37,7 +38,6 @@ class step_health;
 class window_record_source;
 struct lumotrax_scanner_settings;
 struct sheetresistance_result;
-struct csv_route;
 struct source_status;
 
 // The main window of Lumotrax_SQL_spectrum_scanner: its settings, the processed-record
@@ -97,13 +97,13 @@ public:
     std::int32_t postbake_mode = 0;
     int zeiss_plate = 0;
     QString zeiss_plate_id;
-    std::int32_t position_offset_4points_0 = 3777;
-    std::int32_t position_offset_4points_1 = 3237;
-    std::int32_t position_offset_4points_2 = 2497;
-    std::int32_t position_offset_4points_3 = 1357;
-    std::int32_t position_offset_A = 3790;
-    std::int32_t position_offset_B = 2790;
-    std::int32_t position_offset_C = 1790;
+    std::int32_t position_offset_4points_0 = postbake_offsets{}.position_offset_4points_0;
+    std::int32_t position_offset_4points_1 = postbake_offsets{}.position_offset_4points_1;
+    std::int32_t position_offset_4points_2 = postbake_offsets{}.position_offset_4points_2;
+    std::int32_t position_offset_4points_3 = postbake_offsets{}.position_offset_4points_3;
+    std::int32_t position_offset_A = postbake_offsets{}.position_offset_A;
+    std::int32_t position_offset_B = postbake_offsets{}.position_offset_B;
+    std::int32_t position_offset_C = postbake_offsets{}.position_offset_C;
     bool archive_using_date_of_measurement = false;
     QString avantes_input_path;
     std::array<QString, 5> sql_query_pane_id_high;
@@ -235,6 +235,9 @@ private:
     void process_csv_file(const QString& full_name);
     // False when a scan file due for the file could not be written.
     bool write_scan_files(const csv_route& route);
+    // The seven offset fields as one value, and back.
+    postbake_offsets position_offsets() const;
+    void set_position_offsets(const postbake_offsets& offsets);
     void put_aside_unprocessed(const QString& full_name);
     void show_pending_box();
     void show_pass_status();

@@ -26,16 +26,23 @@ constexpr qsizetype csv_min_lines = 11;
 } // namespace
 
 void TLumotrax_spectrum_scanner_main::read_additional_postbake_ini_data(const QStringList& sl) {
-    const postbake_offsets read = ::read_additional_postbake_ini_data(
-        sl, {position_offset_4points_0, position_offset_4points_1, position_offset_4points_2,
-             position_offset_4points_3, position_offset_A, position_offset_B, position_offset_C});
-    position_offset_4points_0 = read.position_offset_4points_0;
-    position_offset_4points_1 = read.position_offset_4points_1;
-    position_offset_4points_2 = read.position_offset_4points_2;
-    position_offset_4points_3 = read.position_offset_4points_3;
-    position_offset_A = read.position_offset_A;
-    position_offset_B = read.position_offset_B;
-    position_offset_C = read.position_offset_C;
+    set_position_offsets(::read_additional_postbake_ini_data(sl, position_offsets()));
+}
+
+postbake_offsets TLumotrax_spectrum_scanner_main::position_offsets() const {
+    return {position_offset_4points_0, position_offset_4points_1, position_offset_4points_2,
+            position_offset_4points_3, position_offset_A,         position_offset_B,
+            position_offset_C};
+}
+
+void TLumotrax_spectrum_scanner_main::set_position_offsets(const postbake_offsets& offsets) {
+    position_offset_4points_0 = offsets.position_offset_4points_0;
+    position_offset_4points_1 = offsets.position_offset_4points_1;
+    position_offset_4points_2 = offsets.position_offset_4points_2;
+    position_offset_4points_3 = offsets.position_offset_4points_3;
+    position_offset_A = offsets.position_offset_A;
+    position_offset_B = offsets.position_offset_B;
+    position_offset_C = offsets.position_offset_C;
 }
 
 void TLumotrax_spectrum_scanner_main::settings_not_saved(const QString& the_message) {
@@ -124,10 +131,7 @@ void TLumotrax_spectrum_scanner_main::process_csv_file(const QString& full_name)
             for (const QString& line :
                  read_csv_values(*my_file_content, layout, old_filename, *sc_data))
                 send_message(line);
-            apply_position_offsets(*sc_data, postbake_mode,
-                                   {position_offset_4points_0, position_offset_4points_1,
-                                    position_offset_4points_2, position_offset_4points_3,
-                                    position_offset_A, position_offset_B, position_offset_C});
+            apply_position_offsets(*sc_data, postbake_mode, position_offsets());
             scan_files_safe = write_scan_files(route);
         }
     }

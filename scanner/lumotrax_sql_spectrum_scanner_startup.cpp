@@ -44,13 +44,7 @@ void TLumotrax_spectrum_scanner_main::FormCreate() {
     start_flag = true;
     ovix_assignment = translation_table(ovix_assignment_file());
     spectrum_nickname = translation_table(spectrum_nicknames_file());
-    position_offset_4points_0 = 3777;
-    position_offset_4points_1 = 3237;
-    position_offset_4points_2 = 2497;
-    position_offset_4points_3 = 1357;
-    position_offset_A = 3790;
-    position_offset_B = 2790;
-    position_offset_C = 1790;
+    set_position_offsets(postbake_offsets{});
     insitu_input_path.clear();
 
     lumotrax_q_sql_access_form = new Tlumotrax_sql_access_form(this);

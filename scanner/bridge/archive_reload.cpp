@@ -1,14 +1,6 @@
 #include "scanner/bridge/archive_reload.h"
 
 #include "shared/basics/text_fields.h"
-#include "shared/platform/paths.h"
-
-QString archive_day_folder(const QString& archive_folder, const QString& product,
-                           const QString& year, const QString& month, const QString& day,
-                           const QString& ovix_name) {
-    const QChar sep = platform::path_separator();
-    return archive_folder + product + sep + year + sep + month + sep + day + sep + ovix_name + sep;
-}
 
 QStringList archive_spectrum_masks(const QString& pane_id) {
     return {pane_id + QStringLiteral("___RC___*.xy"), pane_id + QStringLiteral("___RG___*.xy"),

@@ -6,11 +6,6 @@
 
 // Re-loading the archived spectra of one pane into the current output folder.
 
-// archive folder + product\year\month\day\ovix_name\ (the three date parts as typed).
-QString archive_day_folder(const QString& archive_folder, const QString& product,
-                           const QString& year, const QString& month, const QString& day,
-                           const QString& ovix_name);
-
 // The masks of a pane's spectra in the order they are re-loaded: RC, RG, T, RG55.
 QStringList archive_spectrum_masks(const QString& pane_id);
 constexpr int rg_mask_index = 1;

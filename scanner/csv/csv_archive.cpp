@@ -1,6 +1,7 @@
 #include "scanner/csv/csv_archive.h"
 
-#include "shared/basics/program_folders.h"
+#include "shared/basics/file_routines.h"
+#include "shared/kalix_spectrum_scanner/settings/kalix_paths.h"
 #include "shared/platform/file_ops.h"
 #include "shared/platform/paths.h"
 
@@ -38,16 +39,6 @@ QDate csv_archive_date(bool archive_using_date_of_measurement, const QDateTime& 
     return today;
 }
 
-QString csv_archive_folder(const QString& home, const QString& product, const QDate& date,
-                           const QString& ovix_name) {
-    QString folder = platform::join_path(home, QStringLiteral("archive"));
-    for (const QString& level :
-         {product, QString::number(date.year()), QString::number(date.month()),
-          QString::number(date.day()), ovix_name})
-        folder = platform::join_path(folder, level);
-    return platform::native_path(folder);
-}
-
 csv_archive_result archive_csv_file(const QString& csv_file, const QString& home,
                                     const QString& product, const QDate& date,
                                     const QString& ovix_name) {
@@ -60,10 +51,8 @@ csv_archive_result archive_csv_file(const QString& csv_file, const QString& home
         return result;
     result.attempted = true;
 
-    QString folder = platform::join_path(archive_root, product);
-    make_level(folder, result.status_texts);
-    for (const QString& level : {QString::number(date.year()), QString::number(date.month()),
-                                 QString::number(date.day()), ovix_name}) {
+    QString folder = archive_root;
+    for (const QString& level : archive_day_levels(product, archive_date_levels(date), ovix_name)) {
         folder = platform::join_path(folder, level);
         make_level(folder, result.status_texts);
     }

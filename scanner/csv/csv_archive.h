@@ -39,10 +39,6 @@ csv_archive_home csv_archive_home_for(int postbake_mode, const QString& kalix_pa
 QDate csv_archive_date(bool archive_using_date_of_measurement, const QDateTime& last_write,
                        const QDate& today);
 
-// home + archive\product\year\month\day\ovix_name (native separators, no trailing one).
-QString csv_archive_folder(const QString& home, const QString& product, const QDate& date,
-                           const QString& ovix_name);
-
 struct csv_archive_result {
     // False when there is no installation folder or it has no folder "archive": nothing was
     // done or reported.

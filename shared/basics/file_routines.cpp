@@ -1,6 +1,6 @@
 #include "shared/basics/file_routines.h"
 
-#include "shared/basics/program_folders.h"
+#include "shared/basics/random_numbers.h"
 #include "shared/platform/directory.h"
 #include "shared/platform/file_lock.h"
 #include "shared/platform/file_ops.h"
@@ -18,6 +18,10 @@ std::vector<QString> matching_files(const QString& folder, const QString& mask) 
     QString path, name_mask;
     platform::split_path(platform::join_path(folder, mask), path, name_mask);
     return platform::list_file_names(path, name_mask);
+}
+
+QString random_number_text(std::uint32_t limit) {
+    return QString::number(random_below(limit));
 }
 
 } // namespace
@@ -60,8 +64,18 @@ bool delete_files(const QString& folder, const QString& mask) {
     return true;
 }
 
-bool clear_undo_history() {
-    return delete_files(undo_history_folder(), QStringLiteral("*.*"));
+QString unique_temp_name(const QString& folder) {
+    return unique_temp_name(folder, {});
+}
+
+QString unique_temp_name(const QString& folder, const QString& prefix) {
+    QString name = folder;
+    // Unlike join_path, an empty folder gets the separator too.
+    if (!platform::ends_with_separator(name))
+        name += platform::path_separator();
+    constexpr std::uint32_t limit = 1000000;
+    return name + prefix + random_number_text(limit) + u'_' + random_number_text(limit) + u'_' +
+           random_number_text(limit) + QStringLiteral(".tmp");
 }
 
 bool file_is_free(const QString& file_name) {

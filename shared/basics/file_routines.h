@@ -13,7 +13,10 @@ void list_files(const QString& folder, const QString& mask, QStringList& list);
 // Number of matching files (folders ignored) and the bare name of the first of them.
 int first_file(const QString& folder, const QString& mask, QString& name);
 bool delete_files(const QString& folder, const QString& mask);
-bool clear_undo_history();
+// folder \ n1_n2_n3.tmp with three random numbers 0..999999; no file is created.
+QString unique_temp_name(const QString& folder);
+// folder \ <prefix>n1_n2_n3.tmp: a name that tells whose temporary file it is.
+QString unique_temp_name(const QString& folder, const QString& prefix);
 // True when the file is not held by its writer any more and can be moved in its folder.
 bool file_is_free(const QString& file_name);
 bool is_read_only(const QString& name);

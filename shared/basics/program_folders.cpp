@@ -18,10 +18,6 @@ QString home_folder() {
     return application_data_folder() + platform::path_separator() + program_name();
 }
 
-QString random_number_text(std::uint32_t limit) {
-    return QString::number(random_below(limit));
-}
-
 } // namespace
 
 QString program_name() {
@@ -49,18 +45,8 @@ QString program_file_name(const QString& name) {
     return platform::program_folder() + platform::path_separator() + name;
 }
 
-QString unique_temp_name(const QString& folder) {
-    return unique_temp_name(folder, {});
-}
-
-QString unique_temp_name(const QString& folder, const QString& prefix) {
-    QString name = folder;
-    // Unlike join_path, an empty folder gets the separator too.
-    if (!platform::ends_with_separator(name))
-        name += platform::path_separator();
-    constexpr std::uint32_t limit = 1000000;
-    return name + prefix + random_number_text(limit) + u'_' + random_number_text(limit) + u'_' +
-           random_number_text(limit) + QStringLiteral(".tmp");
+bool clear_undo_history() {
+    return delete_files(undo_history_folder(), QStringLiteral("*.*"));
 }
 
 QString temp_file_name() {
@@ -69,7 +55,8 @@ QString temp_file_name() {
     constexpr int attempts = 100;
     for (int attempt = 0; attempt < attempts && !folder.isEmpty(); ++attempt) {
         const QString name = platform::join_path(
-            folder, QStringLiteral("tpf") + random_number_text(0x10000) + QStringLiteral(".tmp"));
+            folder, QStringLiteral("tpf") + QString::number(random_below(0x10000)) +
+                        QStringLiteral(".tmp"));
         QFile file(name);
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             return name;

@@ -10,12 +10,10 @@ QString application_data_folder();
 QString home_file_name(const QString& name);
 // application data folder \ PROGRAM NAME \ undo_history \ (with trailing separator)
 QString undo_history_folder();
+// Deletes the files of the undo history folder; false when there is no such folder.
+bool clear_undo_history();
 // folder of the running program file \ name
 QString program_file_name(const QString& name);
-// folder \ n1_n2_n3.tmp with three random numbers 0..999999; no file is created.
-QString unique_temp_name(const QString& folder);
-// folder \ <prefix>n1_n2_n3.tmp: a name that tells whose temporary file it is.
-QString unique_temp_name(const QString& folder, const QString& prefix);
 // A new empty file "tpf<number>.tmp" in the system's temporary folder; on failure a
 // message and the empty text.
 QString temp_file_name();

@@ -1,6 +1,7 @@
 #include "shared/cleaner_routines/cleaner_routines.h"
 
 #include "shared/basics/text_fields.h"
+#include "shared/kalix_spectrum_scanner/settings/kalix_paths.h"
 #include "shared/platform/directory.h"
 #include "shared/platform/file_ops.h"
 #include "shared/platform/paths.h"
@@ -56,10 +57,9 @@ bool add_sub_folder(QString& path, const QString& sub) {
 QString date_folder(const QString& base) {
     if (!platform::folder_exists(base))
         return {};
-    const QDate today = QDate::currentDate();
     QString path = base;
-    for (int part : {today.year(), today.month(), today.day()}) {
-        if (!add_sub_folder(path, QString::number(part)))
+    for (const QString& level : archive_date_levels(QDate::currentDate())) {
+        if (!add_sub_folder(path, level))
             return {};
     }
     return path + platform::path_separator();

@@ -14,7 +14,8 @@ QString file_name_stem(const QString& file_name);
 int list_subfolders(const QString& folder, QStringList& list);
 // Joins path and sub; if that folder exists or can be created, path becomes it.
 bool add_sub_folder(QString& path, const QString& sub);
-// base \ year \ month \ day \ of today, created as needed; empty text on failure.
+// base \ year \ month \ day \ of today (the archive's date levels), created as needed; empty
+// text on failure.
 QString date_folder(const QString& base);
 // Deletes matching files whose age exceeds the given one; always true.
 bool delete_old_files(const QString& folder, const QString& mask, int days, int hours, int minutes,

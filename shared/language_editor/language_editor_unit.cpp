@@ -113,11 +113,11 @@ Tlanguage_editor_form::Tlanguage_editor_form(QWidget* parent)
     Button7 = button(QStringLiteral("Append from textfile (tab separated)"), "Button7");
     Button6 = button(QStringLiteral("Export to textfile (tab separated)"), "Button6");
 
-    auto* view = new language_grid_view(this, this);
+    auto* view = new language_grid_view(*this, this);
     grid1 = platform::named(view, "grid1");
-    grid_model = new language_grid_model(this, this);
+    grid_model = new language_grid_model(my_words, *this, this);
     grid1->setModel(grid_model);
-    grid1->setItemDelegate(new language_grid_delegate(this, grid1));
+    grid1->setItemDelegate(new language_grid_delegate(*this, grid1));
     grid1->setSelectionMode(QAbstractItemView::SingleSelection);
     grid1->setSelectionBehavior(QAbstractItemView::SelectItems);
     grid1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -484,6 +484,10 @@ void Tlanguage_editor_form::select_grid_cell(int r, int c) {
 
 void Tlanguage_editor_form::grid_mouse_down(int r, int c) {
     drag_text = grid_drag_text(*my_words, r, c);
+}
+
+QString Tlanguage_editor_form::picked_up_text() const {
+    return drag_text;
 }
 
 void Tlanguage_editor_form::grid_drop(int r, int c) {

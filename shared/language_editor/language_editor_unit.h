@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shared/basics/sprachen.h"
+#include "shared/language_editor/language_grid_operations.h"
 #include "shared/platform/operator_interface.h"
 
 #include <QColor>
@@ -24,7 +25,7 @@ class language_grid_model;
 // file. Closing only hides it. Its owner calls FormDestroy() before deleting it, so the
 // closing question is asked while the window is still whole; the destructor asks only if
 // that did not happen.
-class Tlanguage_editor_form : public QDialog {
+class Tlanguage_editor_form : public QDialog, public language_grid_operations {
     Q_OBJECT
 
 public:
@@ -76,10 +77,10 @@ public:
     int language2 = 1;
     bool save_question = true;
 
-    virtual QString column_name(int i) const;
-    virtual QString row_name(int i) const;
-    virtual QString cell_name(int r, int c) const;
-    virtual QColor cell_color(int r, int c) const;
+    QString column_name(int i) const override;
+    QString row_name(int i) const override;
+    QString cell_name(int r, int c) const override;
+    QColor cell_color(int r, int c) const override;
 
     void load_file(const QString& the_file);
     void save_file(const QString& the_file);
@@ -113,13 +114,10 @@ public:
     void grid_select_cell(int r, int c);
     // Makes grid cell (r, c) the selected cell, as a click on it would.
     void select_grid_cell(int r, int c);
-    // A mouse press on grid cell (r, c) picks up its text for a drag; -1 stands for a
-    // position beside the cells.
-    void grid_mouse_down(int r, int c);
-    // A drop on grid cell (r, c) copies the picked-up text into it.
-    void grid_drop(int r, int c);
-    // The in-place editor of grid cell (r, c) now holds `text`.
-    void grid_edit_text(int r, int c, const QString& text);
+    void grid_mouse_down(int r, int c) override;
+    QString picked_up_text() const override;
+    void grid_drop(int r, int c) override;
+    void grid_edit_text(int r, int c, const QString& text) override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

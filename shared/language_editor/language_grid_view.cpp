@@ -2,7 +2,7 @@
 
 #include "shared/basics/sprachen.h"
 #include "shared/language_editor/grid_cells/language_grid_cells.h"
-#include "shared/language_editor/language_editor_unit.h"
+#include "shared/language_editor/language_grid_operations.h"
 #include "shared/platform_widgets/guarded_handler.h"
 
 #include <QApplication>
@@ -48,9 +48,10 @@ void start_text_drag(QWidget* source, const QString& text) {
 
 } // namespace
 
-language_grid_model::language_grid_model(const Tlanguage_editor_form* form, QObject* parent)
-    : QAbstractTableModel(parent), form_(form), rows_(grid_row_count(*form->my_words)),
-      columns_(grid_column_count(*form->my_words)) {}
+language_grid_model::language_grid_model(const std::unique_ptr<sprachen>& table,
+                                         const language_grid_operations& cells, QObject* parent)
+    : QAbstractTableModel(parent), table_(table), cells_(cells), rows_(grid_row_count(*table)),
+      columns_(grid_column_count(*table)) {}
 
 int language_grid_model::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : rows_;
@@ -66,9 +67,9 @@ QVariant language_grid_model::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return form_->cell_name(index.row(), index.column());
+        return cells_.cell_name(index.row(), index.column());
     case Qt::BackgroundRole:
-        return form_->cell_color(index.row(), index.column());
+        return cells_.cell_color(index.row(), index.column());
     case Qt::ForegroundRole:
         return ink;
     default:
@@ -79,8 +80,8 @@ QVariant language_grid_model::data(const QModelIndex& index, int role) const {
 QVariant language_grid_model::headerData(int section, Qt::Orientation orientation, int role) const {
     switch (role) {
     case Qt::DisplayRole:
-        return orientation == Qt::Horizontal ? form_->column_name(section)
-                                             : form_->row_name(section);
+        return orientation == Qt::Horizontal ? cells_.column_name(section)
+                                             : cells_.row_name(section);
     case Qt::BackgroundRole:
         return fixed_background;
     case Qt::ForegroundRole:
@@ -91,15 +92,15 @@ QVariant language_grid_model::headerData(int section, Qt::Orientation orientatio
 }
 
 Qt::ItemFlags language_grid_model::flags(const QModelIndex& index) const {
-    if (!index.isValid() || !grid_cell_in_table(*form_->my_words, index.row(), index.column()))
+    if (!index.isValid() || !grid_cell_in_table(*table_, index.row(), index.column()))
         return Qt::ItemIsEnabled;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsDropEnabled;
 }
 
 void language_grid_model::sync() {
     // Rows and columns come and go at the end, so whatever stays keeps its place.
-    const int rows = grid_row_count(*form_->my_words);
-    const int columns = grid_column_count(*form_->my_words);
+    const int rows = grid_row_count(*table_);
+    const int columns = grid_column_count(*table_);
     if (rows > rows_) {
         beginInsertRows({}, rows_, rows - 1);
         rows_ = rows;
@@ -123,8 +124,8 @@ void language_grid_model::sync() {
     emit headerDataChanged(Qt::Vertical, 0, rows_ - 1);
 }
 
-language_grid_delegate::language_grid_delegate(Tlanguage_editor_form* form, QObject* parent)
-    : QStyledItemDelegate(parent), form_(form) {}
+language_grid_delegate::language_grid_delegate(language_grid_operations& cells, QObject* parent)
+    : QStyledItemDelegate(parent), cells_(cells) {}
 
 void language_grid_delegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                    const QModelIndex& index) const {
@@ -151,11 +152,11 @@ QWidget* language_grid_delegate::createEditor(QWidget* parent, const QStyleOptio
                                               const QModelIndex& index) const {
     auto* editor = new QLineEdit(parent);
     editor->setFrame(false);
-    Tlanguage_editor_form* form = form_;
+    language_grid_operations* cells = &cells_;
     const QPersistentModelIndex cell(index);
-    platform::connect_guarded(editor, &QLineEdit::textEdited, editor, [form, cell, editor] {
+    platform::connect_guarded(editor, &QLineEdit::textEdited, editor, [cells, cell, editor] {
         if (cell.isValid())
-            form->grid_edit_text(cell.row(), cell.column(), editor->text());
+            cells->grid_edit_text(cell.row(), cell.column(), editor->text());
     });
     return editor;
 }
@@ -196,8 +197,8 @@ void language_grid_header::paintSection(QPainter* painter, const QRect& rect,
     painter->restore();
 }
 
-language_grid_dragging::language_grid_dragging(Tlanguage_editor_form* form, QObject* parent)
-    : QObject(parent), form_(form) {}
+language_grid_dragging::language_grid_dragging(language_grid_operations& cells, QObject* parent)
+    : QObject(parent), cells_(cells) {}
 
 void language_grid_dragging::watch(QWidget* surface, cell_locator cell_at, bool mouse_passes_on) {
     surfaces_.append({surface, std::move(cell_at), mouse_passes_on});
@@ -216,7 +217,7 @@ bool language_grid_dragging::eventFilter(QObject* watched, QEvent* event) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const QPoint at = mouse->position().toPoint();
         const auto [r, c] = found->cell_at(at);
-        form_->grid_mouse_down(r, c);
+        cells_.grid_mouse_down(r, c);
         press_position_ = at;
         pressed_ = mouse->button() == Qt::LeftButton;
         return keep_mouse;
@@ -226,7 +227,7 @@ bool language_grid_dragging::eventFilter(QObject* watched, QEvent* event) {
         if (pressed_ && (mouse->buttons() & Qt::LeftButton) &&
             beyond_drag_threshold(press_position_, mouse->position().toPoint())) {
             pressed_ = false;
-            start_text_drag(found->widget, form_->drag_text);
+            start_text_drag(found->widget, cells_.picked_up_text());
             return true;
         }
         // A press that may still become a drag selects no further cells.
@@ -242,7 +243,7 @@ bool language_grid_dragging::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Drop: {
         auto* dropped = static_cast<QDropEvent*>(event);
         const auto [r, c] = found->cell_at(dropped->position().toPoint());
-        form_->grid_drop(r, c);
+        cells_.grid_drop(r, c);
         dropped->acceptProposedAction();
         return true;
     }
@@ -251,7 +252,7 @@ bool language_grid_dragging::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
-language_grid_view::language_grid_view(Tlanguage_editor_form* form, QWidget* parent)
+language_grid_view::language_grid_view(language_grid_operations& cells, QWidget* parent)
     : QTableView(parent) {
     auto* titles = new language_grid_header(Qt::Horizontal, this);
     auto* numbers = new language_grid_header(Qt::Vertical, this);
@@ -259,7 +260,7 @@ language_grid_view::language_grid_view(Tlanguage_editor_form* form, QWidget* par
     setVerticalHeader(numbers);
     setDragDropMode(QAbstractItemView::DropOnly);
     setAcceptDrops(true);
-    auto* dragging = new language_grid_dragging(form, this);
+    auto* dragging = new language_grid_dragging(cells, this);
     dragging->watch(
         viewport(),
         [this](const QPoint& at) {

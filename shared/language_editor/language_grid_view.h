@@ -8,23 +8,27 @@
 #include <QTableView>
 
 #include <functional>
+#include <memory>
 #include <utility>
 
-class Tlanguage_editor_form;
+class language_grid_operations;
+class sprachen;
 
 // The vocabulary editor's grid on Qt's model/view. Model row r and column c are grid row r
 // and grid column c: row 0 and column 0 are the fixed title row and number column, which
 // the view hides and its headers show, so they stay in place while the cells scroll.
 
 // The window's grid cells as a model. It serves what the window's cell operations say (text,
-// fill colour), so the picture and the in-place editor show the same; and it asks the window
-// for its table every time, so a table loaded or replaced behind its back is never stale.
+// fill colour), so the picture and the in-place editor show the same; and it looks through
+// the window's owning pointer every time, so a table loaded or replaced behind its back is
+// never stale.
 // sync() brings the views in line with the table's shape, keeping the selected cell where it
 // still exists.
 class language_grid_model : public QAbstractTableModel {
     Q_OBJECT
 public:
-    language_grid_model(const Tlanguage_editor_form* form, QObject* parent);
+    language_grid_model(const std::unique_ptr<sprachen>& table,
+                        const language_grid_operations& cells, QObject* parent);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -35,7 +39,8 @@ public:
     void sync();
 
 private:
-    const Tlanguage_editor_form* form_;
+    const std::unique_ptr<sprachen>& table_;
+    const language_grid_operations& cells_;
     int rows_;
     int columns_;
 };
@@ -45,7 +50,7 @@ private:
 class language_grid_delegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
-    language_grid_delegate(Tlanguage_editor_form* form, QObject* parent);
+    language_grid_delegate(language_grid_operations& cells, QObject* parent);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
@@ -56,7 +61,7 @@ public:
                       const QModelIndex& index) const override;
 
 private:
-    Tlanguage_editor_form* form_;
+    language_grid_operations& cells_;
 };
 
 // The fixed title row (horizontal) or number column (vertical): silver cells with the texts
@@ -80,7 +85,7 @@ public:
     // Grid row and column under a position on a watched surface.
     using cell_locator = std::function<std::pair<int, int>(const QPoint&)>;
 
-    language_grid_dragging(Tlanguage_editor_form* form, QObject* parent);
+    language_grid_dragging(language_grid_operations& cells, QObject* parent);
 
     // Watches `surface`. The grid's own surface keeps its mouse handling (selection);
     // `mouse_passes_on` false keeps the mouse to the dragging alone (the headers).
@@ -95,7 +100,7 @@ private:
         cell_locator cell_at;
         bool mouse_passes_on;
     };
-    Tlanguage_editor_form* form_;
+    language_grid_operations& cells_;
     QList<surface> surfaces_;
     QPoint press_position_;
     bool pressed_ = false;
@@ -105,5 +110,5 @@ private:
 class language_grid_view : public QTableView {
     Q_OBJECT
 public:
-    language_grid_view(Tlanguage_editor_form* form, QWidget* parent);
+    language_grid_view(language_grid_operations& cells, QWidget* parent);
 };

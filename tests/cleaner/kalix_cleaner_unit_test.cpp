@@ -2,11 +2,11 @@
 
 #include "shared/basics/program_folders.h"
 #include "shared/message_board/memo/message_memo.h"
-#include "shared/platform/paths.h"
-#include "tests/cleaner/zip_check.h"
 #include "tests/support/scratch_fixture.h"
+#include "tests/support/separator.h"
 #include "tests/support/unreadable_file.h"
 #include "tests/support/wine.h"
+#include "tests/support/zip_check.h"
 
 #include <QCheckBox>
 #include <QDate>
@@ -65,8 +65,6 @@ QStringList zip_entry_names(const QString& archive_path) {
 
 class cleaner_window : public scratch_fixture {
 protected:
-    QString sep() const { return QString(platform::path_separator()); }
-
     TKALIX_cleaner_form& start() {
         window_.reset();
         window_ = std::make_unique<TKALIX_cleaner_form>();

@@ -1,7 +1,7 @@
 #include "cleaner/tarvo_scanner_unit.h"
 
-#include "shared/platform/paths.h"
 #include "tests/support/scratch_fixture.h"
+#include "tests/support/separator.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -15,8 +15,6 @@ namespace {
 
 class tarvo_window : public scratch_fixture {
 protected:
-    QString sep() const { return QString(platform::path_separator()); }
-
     TKALIX_tarvo_scanner& start() {
         window_ = std::make_unique<TKALIX_tarvo_scanner>();
         window_->FormCreate();

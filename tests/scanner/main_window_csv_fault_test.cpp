@@ -5,6 +5,7 @@
 #include "tests/scanner/main_window_site.h"
 
 #include "tests/support/file_size_limit.h"
+#include "tests/support/input_files.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -30,24 +31,6 @@ protected:
                         .join("\r\n") +
                     "\r\n")
                        .toUtf8());
-    }
-
-    // A production measurement of plate `plate` with 20 positions (as in the csv tests).
-    static QByteArray production_csv(int plate) {
-        QByteArray csv = "Measurement report\r\nLine;4\r\nRecipe;Low-E\r\nOperator;day\r\n"
-                         "Date;2026-12-10\r\n"
-                         "Stamp;Plate;Kind;Position;X;Y;Glass;Sheet Resistance; \r\n";
-        for (int p = 0; p < 20; ++p)
-            csv += QByteArray::number(p + 1) + ";" + QByteArray::number(plate) +
-                   ";Sheet Resistance;" + QByteArray::number(100 * (p + 1)) + ";0;0;1.0;2.5;\r\n";
-        for (int block = 1; block <= 4; ++block) {
-            csv += "Spectrum;channel " + QByteArray::number(block) + "\r\n;\r\n";
-            csv += "380;390;400;410;420\r\nnm;nm;nm;nm;nm;\r\n";
-            for (int p = 0; p < 20; ++p)
-                csv += QByteArray::number(block) + ".1;0.2;0.3;0.4;0." +
-                       QByteArray::number(p % 10) + "\r\n";
-        }
-        return csv;
     }
 
     QString scan_folder() const {
@@ -83,7 +66,7 @@ TEST_F(main_window_csv_fault, a_full_destination_deletes_no_csv_and_leaves_no_pa
     const std::vector<std::pair<QString, int>> files{
         {"a.csv", 4711}, {"b.csv", 4712}, {"c.csv", 4713}};
     for (const auto& [name, plate] : files)
-        write_file("input/" + name, production_csv(plate));
+        write_file("input/" + name, production_csv(20, plate));
     create();
     window_->active_button->click();
     {
@@ -95,7 +78,7 @@ TEST_F(main_window_csv_fault, a_full_destination_deletes_no_csv_and_leaves_no_pa
         const QByteArray kept = QFile::exists(path("input/" + name))
                                     ? read_file(path("input/" + name))
                                     : read_file(path("input/unprocessed/" + name));
-        EXPECT_EQ(kept, production_csv(plate)) << name.toStdString();
+        EXPECT_EQ(kept, production_csv(20, plate)) << name.toStdString();
     }
     // Nothing under a final name: no scan file, no archive copy, partial or whole.
     EXPECT_EQ(QDir(scan_folder()).entryList({"*.scn"}, QDir::Files), QStringList());
@@ -111,7 +94,7 @@ TEST_F(main_window_csv_fault, a_full_destination_deletes_no_csv_and_leaves_no_pa
     for (const auto& [name, plate] : files) {
         EXPECT_FALSE(QFile::exists(path("input/" + name))) << name.toStdString();
         EXPECT_TRUE(QFile::exists(scan_folder() + "/" + QString::number(plate) + ".scn")) << plate;
-        EXPECT_EQ(read_file(archive_day() + "/" + name), production_csv(plate))
+        EXPECT_EQ(read_file(archive_day() + "/" + name), production_csv(20, plate))
             << name.toStdString();
     }
     EXPECT_EQ(tree(path("input")), QStringList()) << tree(path("input")).join(' ').toStdString();

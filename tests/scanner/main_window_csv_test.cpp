@@ -1,6 +1,7 @@
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "shared/basics/scan_data.h"
 #include "tests/scanner/main_window_site.h"
+#include "tests/support/input_files.h"
 #include "tests/support/unreadable_file.h"
 #include "tests/support/wine.h"
 #include "tests/support/writer_process.h"
@@ -34,25 +35,6 @@ protected:
                     "\r\n")
                        .toUtf8());
         measurement_ = production_csv(20);
-    }
-
-    // A production measurement as the in-line system writes it: plate 4711, `positions`
-    // position rows 100 mm apart, four long-form blocks of five points.
-    static QByteArray production_csv(int positions) {
-        QByteArray csv = "Measurement report\r\nLine;4\r\nRecipe;Low-E\r\nOperator;day\r\n"
-                         "Date;2026-12-10\r\n"
-                         "Stamp;Plate;Kind;Position;X;Y;Glass;Sheet Resistance; \r\n";
-        for (int p = 0; p < positions; ++p)
-            csv += QByteArray::number(p + 1) + ";4711;Sheet Resistance;" +
-                   QByteArray::number(100 * (p + 1)) + ";0;0;1.0;2.5;\r\n";
-        for (int block = 1; block <= 4; ++block) {
-            csv += "Spectrum;channel " + QByteArray::number(block) + "\r\n;\r\n";
-            csv += "380;390;400;410;420\r\nnm;nm;nm;nm;nm;\r\n";
-            for (int p = 0; p < positions; ++p)
-                csv += QByteArray::number(block) + ".1;0.2;0.3;0.4;0." +
-                       QByteArray::number(p % 10) + "\r\n";
-        }
-        return csv;
     }
 
     main_window& started() {

@@ -5,8 +5,8 @@
 #include "scanner/Lumotrax_SQL_unit.h"
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "scanner/sheetresistance_sql_access_form_unit.h"
-#include "shared/basics/sprachen.h"
 #include "tests/scanner/main_window_site.h"
+#include "tests/support/input_files.h"
 #include "tools/demo_database/inline_database.h"
 
 #include "tests/support/file_size_limit.h"
@@ -42,24 +42,13 @@ struct record {
 class main_window_fault : public main_window_site {
 protected:
     main_window_fault() {
-        write_table(QStringLiteral("ovix_assignment.bin"),
+        write_table(path(QStringLiteral("program/ovix_assignment.bin")),
                     {{"Transmission", "T"}, {"Sheet Resistance", "T"}});
-        write_table(QStringLiteral("spectrum_nicknames.bin"),
+        write_table(path(QStringLiteral("program/spectrum_nicknames.bin")),
                     {{"Transmission", "T"}, {"Sheet Resistance", "R_sq"}});
         database(QStringLiteral("q"));
         database(QStringLiteral("p"));
         QDir().mkpath(results());
-    }
-
-    void write_table(const QString& file,
-                     const std::vector<std::pair<const char*, const char*>>& words) {
-        sprachen table;
-        for (const auto& [name, mapped] : words) {
-            table.anzahl_vokabeln_plus();
-            table.meine_liste.back()[0] = QString::fromUtf8(name);
-            table.meine_liste.back()[1] = QString::fromUtf8(mapped);
-        }
-        ASSERT_TRUE(table.save_to_file(path(QStringLiteral("program/") + file)));
     }
 
     void add(const QString& db, const record& r) {

@@ -9,6 +9,7 @@
 #include "shared/message_board/message_board.h"
 #include "shared/platform/paths.h"
 #include "tests/scanner/main_window_site.h"
+#include "tests/support/input_files.h"
 #include "tools/demo_database/inline_database.h"
 
 #include <QCheckBox>
@@ -47,28 +48,19 @@ struct spectrum {
 class main_window_pass : public main_window_site {
 protected:
     main_window_pass() {
-        write_table(QStringLiteral("ovix_assignment.bin"), {{"Transmission", "T"},
-                                                            {"Reflection Film", "RF"},
-                                                            {"Reflection Glass", "RC"},
-                                                            {"Sheet Resistance", "T"}});
-        write_table(QStringLiteral("spectrum_nicknames.bin"), {{"Transmission", "T"},
-                                                               {"Reflection Film", "RF"},
-                                                               {"Reflection Glass", "RG"},
-                                                               {"Sheet Resistance", "R_sq"}});
+        write_table(path(QStringLiteral("program/ovix_assignment.bin")),
+                    {{"Transmission", "T"},
+                     {"Reflection Film", "RF"},
+                     {"Reflection Glass", "RC"},
+                     {"Sheet Resistance", "T"}});
+        write_table(path(QStringLiteral("program/spectrum_nicknames.bin")),
+                    {{"Transmission", "T"},
+                     {"Reflection Film", "RF"},
+                     {"Reflection Glass", "RG"},
+                     {"Sheet Resistance", "R_sq"}});
         database(QStringLiteral("q"));
         database(QStringLiteral("p"));
         QDir().mkpath(path("kalix/database/products/DemoCoating/measurements/new_results"));
-    }
-
-    void write_table(const QString& file,
-                     const std::vector<std::pair<const char*, const char*>>& words) {
-        sprachen table;
-        for (const auto& [name, mapped] : words) {
-            table.anzahl_vokabeln_plus();
-            table.meine_liste.back()[0] = QString::fromUtf8(name);
-            table.meine_liste.back()[1] = QString::fromUtf8(mapped);
-        }
-        ASSERT_TRUE(table.save_to_file(path(QStringLiteral("program/") + file)));
     }
 
     void add(const QString& db, const spectrum& s, const char* wavelengths = "380;381;382") {

@@ -68,6 +68,23 @@ QString archive_folder(const QString& external_archive_directory, const QString&
     return platform::folder_exists(own) ? own : QString();
 }
 
+QStringList archive_date_levels(const QDate& date) {
+    return {QString::number(date.year()), QString::number(date.month()),
+            QString::number(date.day())};
+}
+
+QStringList archive_day_levels(const QString& product, const QStringList& date_levels,
+                               const QString& ovix_name) {
+    return QStringList{product} + date_levels + QStringList{ovix_name};
+}
+
+QString archive_day_folder(const QString& archive_folder, const QString& product,
+                           const QString& year, const QString& month, const QString& day,
+                           const QString& ovix_name) {
+    return archive_folder + archive_day_levels(product, {year, month, day}, ovix_name).join(sep()) +
+           sep();
+}
+
 QString handed_over_name(const QString& old_name) {
     return old_name.chopped(std::min<qsizetype>(4, old_name.size())) + QStringLiteral("___R.dat");
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
+#include <QStringList>
 
 // Folders and names of a KALIX installation. Installation folders end with the separator.
 
@@ -30,6 +32,19 @@ QString live_signal_file_name(const QString& kalix_path, const QString& program_
 // The external archive folder when configured, else kalix_path archive/ when it exists,
 // else the empty text.
 QString archive_folder(const QString& external_archive_directory, const QString& kalix_path);
+
+// The archive keeps a file under product\year\month\day\OVIX channel below the archive
+// folder. The date levels of a date: year, month and day without leading zeros (2024\3\7).
+QStringList archive_date_levels(const QDate& date);
+
+// The folder levels of one channel's day below the archive folder, the date parts as given.
+QStringList archive_day_levels(const QString& product, const QStringList& date_levels,
+                               const QString& ovix_name);
+
+// archive_folder + product\year\month\day\ovix_name\ (the three date parts as typed).
+QString archive_day_folder(const QString& archive_folder, const QString& product,
+                           const QString& year, const QString& month, const QString& day,
+                           const QString& ovix_name);
 
 // "abc.dat" -> "abc___R.dat"
 QString handed_over_name(const QString& old_name);

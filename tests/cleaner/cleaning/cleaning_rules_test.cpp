@@ -1,8 +1,8 @@
 #include "cleaner/cleaning/cleaning_rules.h"
 
 #include "shared/cleaner_routines/cleaner_routines.h"
-#include "shared/platform/paths.h"
 #include "tests/support/scratch_fixture.h"
+#include "tests/support/separator.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,10 +13,6 @@
 #include <vector>
 
 namespace {
-
-QString sep() {
-    return QString(platform::path_separator());
-}
 
 TEST(cleaning_rules_test, lifetime_validation_stores_valid_values_until_the_first_bad_one) {
     struct test_case {

@@ -2,9 +2,9 @@
 // it was closed whole, an archive that was there before is never damaged, and once space
 // returns every file arrives in its archive exactly once.
 #include "cleaner/cleaning/zip_packing.h"
-#include "tests/cleaner/zip_check.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/scratch_fixture.h"
+#include "tests/support/zip_check.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "cleaner/cleaning/zip_packing.h"
 
-#include "tests/cleaner/zip_check.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/scratch_fixture.h"
 #include "tests/support/writer_process.h"
+#include "tests/support/zip_check.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,5 @@
 #include "scanner/bridge/archive_reload.h"
 
-#include <QDir>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -43,8 +41,6 @@ TEST(archive_reload, masks_names_and_dummy) {
                            "L0815___RG55___*.xy"}));
     EXPECT_EQ(r55_name_for("L0815___RG___1240___260___0.xy"), "L0815___RG55___1240___260___0.xy");
     EXPECT_EQ(dummy_r55_spectrum(), QByteArray("300 0.0\r\n1000 0.0\r\n2500 0.0\r\n"));
-    EXPECT_EQ(archive_day_folder(QDir::toNativeSeparators("/a/"), "P", "2016", "05", "7", "T"),
-              QDir::toNativeSeparators("/a/P/2016/05/7/T/"));
 }
 
 } // namespace

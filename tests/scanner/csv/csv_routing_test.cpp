@@ -464,17 +464,6 @@ TEST(csv_routing, offsets_at_the_limits_of_32_bits) {
     }
 }
 
-TEST(csv_archive, folder_by_date_without_leading_zeros) {
-    const QString sep = QDir::separator();
-    const QString home = QStringLiteral("/k") + sep;
-    EXPECT_EQ(
-        csv_archive_folder(home, QStringLiteral("X"), QDate(2024, 3, 7), QStringLiteral("OVIX1")),
-        QDir::toNativeSeparators(QStringLiteral("/k/archive/X/2024/3/7/OVIX1")));
-    EXPECT_EQ(csv_archive_folder(QStringLiteral("/k"), QStringLiteral("X maintenance"),
-                                 QDate(2025, 12, 31), QStringLiteral("ch")),
-              QDir::toNativeSeparators(QStringLiteral("/k/archive/X maintenance/2025/12/31/ch")));
-}
-
 TEST(csv_archive, installation_and_date_choice) {
     for (int mode : {-1, 0, 4, 9}) {
         const csv_archive_home h =

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -120,6 +121,29 @@ TEST_F(file_routines_test, file_held_open_for_writing_by_another_process_is_not_
     EXPECT_TRUE(file_is_free(file));
     EXPECT_EQ(files_in(data()), QStringList{"measure.csv"});
     EXPECT_EQ(read_file(file), "written so far");
+}
+
+TEST_F(file_routines_test, unique_temp_name_lies_directly_in_the_folder) {
+    const QChar sep = platform::path_separator();
+    const QRegularExpression shape(QStringLiteral("^(0|[1-9][0-9]{0,5})_(0|[1-9][0-9]{0,5})_"
+                                                  "(0|[1-9][0-9]{0,5})\\.tmp$"));
+    struct test_case {
+        QString folder;
+        QString expected_prefix;
+    };
+    const std::vector<test_case> cases = {
+        {temp_folder(), temp_folder() + sep},
+        {temp_folder() + sep, temp_folder() + sep},
+        {QString(), QString(sep)},
+    };
+    for (const test_case& c : cases) {
+        SCOPED_TRACE(c.folder.toStdString());
+        const QString name = unique_temp_name(c.folder);
+        ASSERT_TRUE(name.startsWith(c.expected_prefix)) << name.toStdString();
+        const QString rest = name.mid(c.expected_prefix.size());
+        EXPECT_TRUE(shape.match(rest).hasMatch()) << rest.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(name));
+    }
 }
 
 TEST_F(file_routines_test, read_only_attribute_of_first_matching_entry) {

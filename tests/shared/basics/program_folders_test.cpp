@@ -1,3 +1,4 @@
+#include "shared/basics/file_routines.h"
 #include "shared/basics/program_folders.h"
 #include "shared/basics/random_numbers.h"
 
@@ -84,29 +85,6 @@ TEST_F(program_folders_test, start_up_without_app_data_parent_fails_silently) {
     basics_start_up();
     EXPECT_FALSE(QFileInfo::exists(path("missing")));
     EXPECT_TRUE(ui().messages.isEmpty());
-}
-
-TEST_F(program_folders_test, unique_temp_name_lies_directly_in_the_folder) {
-    const QChar sep = platform::path_separator();
-    const QRegularExpression shape(QStringLiteral("^(0|[1-9][0-9]{0,5})_(0|[1-9][0-9]{0,5})_"
-                                                  "(0|[1-9][0-9]{0,5})\\.tmp$"));
-    struct test_case {
-        QString folder;
-        QString expected_prefix;
-    };
-    const std::vector<test_case> cases = {
-        {temp_folder(), temp_folder() + sep},
-        {temp_folder() + sep, temp_folder() + sep},
-        {QString(), QString(sep)},
-    };
-    for (const test_case& c : cases) {
-        SCOPED_TRACE(c.folder.toStdString());
-        const QString name = unique_temp_name(c.folder);
-        ASSERT_TRUE(name.startsWith(c.expected_prefix)) << name.toStdString();
-        const QString rest = name.mid(c.expected_prefix.size());
-        EXPECT_TRUE(shape.match(rest).hasMatch()) << rest.toStdString();
-        EXPECT_FALSE(QFileInfo::exists(name));
-    }
 }
 
 TEST_F(program_folders_test, seeded_generator_repeats_and_varies) {

@@ -1,7 +1,7 @@
 #include "shared/cleaner_routines/cleaner_routines.h"
 
-#include "shared/platform/paths.h"
 #include "tests/support/scratch_fixture.h"
+#include "tests/support/separator.h"
 
 #include <QDate>
 #include <QDir>
@@ -12,10 +12,7 @@
 
 namespace {
 
-class cleaner_routines_test : public scratch_fixture {
-protected:
-    QString sep() const { return QString(platform::path_separator()); }
-};
+class cleaner_routines_test : public scratch_fixture {};
 
 TEST(cleaner_text_test, underscore_fields_and_count) {
     struct test_case {

@@ -40,6 +40,16 @@ TEST_F(kalix_folders, folder_settings_file_missing_empty_or_without_separator) {
               "D:\\kalix" + QString(platform::path_separator()));
 }
 
+TEST(kalix_paths, archive_day_folder_by_date_levels) {
+    // Typed date parts stay as typed; a date gives its parts without leading zeros.
+    EXPECT_EQ(archive_day_folder(native("\\a\\"), "P", "2016", "05", "7", "T"),
+              native("\\a\\P\\2016\\05\\7\\T\\"));
+    EXPECT_EQ(archive_date_levels(QDate(2024, 3, 7)), (QStringList{"2024", "3", "7"}));
+    EXPECT_EQ(archive_date_levels(QDate(2025, 12, 31)), (QStringList{"2025", "12", "31"}));
+    EXPECT_EQ(archive_day_levels("X maintenance", {"2024", "3", "7"}, "OVIX1"),
+              (QStringList{"X maintenance", "2024", "3", "7", "OVIX1"}));
+}
+
 TEST_F(kalix_folders, product_marker_is_the_first_file_and_can_be_renamed) {
     const QString kalix = make_kalix_installation("kalix", "ProductB");
     write_file("kalix/database/current_product/sub/ignored");

@@ -1,8 +1,8 @@
 #include "shared/kalix_spectrum_scanner/kalix_spectrum_scanner_unit.h"
 
-#include "shared/platform/paths.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/scratch_fixture.h"
+#include "tests/support/separator.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -46,8 +46,6 @@ public:
 
 class scanner_window : public scratch_fixture {
 protected:
-    QString sep() const { return QString(platform::path_separator()); }
-
     probe_window& start() {
         window_ = std::make_unique<probe_window>();
         window_->FormCreate();
