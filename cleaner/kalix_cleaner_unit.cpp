@@ -9,17 +9,20 @@
 #include "shared/cleaner_routines/cleaner_routines.h"
 #include "shared/kalix_spectrum_scanner/settings/kalix_paths.h"
 #include "shared/message_board/memo/message_memo.h"
+#include "shared/message_board/message_board.h"
 #include "shared/platform/file_ops.h"
 #include "shared/platform/folders.h"
 #include "shared/platform/line_list.h"
 #include "shared/platform/operator_interface.h"
 #include "shared/platform/paths.h"
+#include "shared/platform/program_version.h"
 #include "shared/platform_widgets/exact_text_box.h"
 #include "shared/platform_widgets/guarded_handler.h"
 #include "shared/platform_widgets/named_control.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -30,6 +33,8 @@
 #include <QScopedValueRollback>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -80,12 +85,15 @@ TKALIX_cleaner_form::TKALIX_cleaner_form(QWidget* parent) : TKALIX_tarvo_scanner
     messages->board().set_line_limit(10000); // the oldest line goes first
     zip_month_button = platform::named(new QPushButton(QStringLiteral("Zip files in month folder")),
                                        "zip_month_button");
+    last_run_label = platform::named(new QLabel(last_run_line(std::nullopt)), "last_run_label");
+    last_run_label->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     input_column->addLayout(lifetime_row(input_days, input_hours, input_minutes));
     output_column->addLayout(lifetime_row(output_days, output_hours, output_minutes));
     button_row->insertWidget(button_row->indexOf(clear_button) + 1, zip_day_button);
     button_row->insertWidget(button_row->indexOf(zip_day_button) + 1, zip_month_button);
     start_active_check_box->setVisible(true);
+    main_layout->addWidget(last_run_label);
     main_layout->addWidget(messages, 2);
 
     clear_button->setVisible(false);
@@ -238,6 +246,12 @@ void TKALIX_cleaner_form::cleaning_step() {
     }
     // The next tick starts afresh whatever happened here.
     scan_pass_guard guard(*this);
+    cleaning_run run;
+    run.started = QDateTime::currentDateTime();
+    deletion_tally deleted;
+    int no_zip_files = 0;
+    int zipped = 0;
+    timer_packing_.bytes_freed = 0;
     try {
         Timer1->setInterval(4000);
         compose_total_output_path();
@@ -248,12 +262,14 @@ void TKALIX_cleaner_form::cleaning_step() {
                  input_folders(input_path_editor->text(), exact_lines(input_subfolders))) {
                 input_path = folder;
                 if (platform::folder_exists(folder))
-                    delete_old_files(folder, all, in_days, in_hours, in_minutes, 0);
+                    delete_old_files(folder, all, in_days, in_hours, in_minutes, 0,
+                                     QDateTime::currentDateTime(), &deleted);
             }
             if (platform::folder_exists(total_output_path)) {
                 for (const QString& folder :
                      channel_folders(total_output_path, exact_lines(output_subfolders)))
-                    delete_old_files(folder, all, out_days, out_hours, out_minutes, 0);
+                    delete_old_files(folder, all, out_days, out_hours, out_minutes, 0,
+                                     QDateTime::currentDateTime(), &deleted);
             }
         }
         // Without a current product there is no product archive to pack; the archive
@@ -261,19 +277,48 @@ void TKALIX_cleaner_form::cleaning_step() {
         // owns the archive until it ends.
         if (!my_archive_path.isEmpty() && !product.isEmpty() && !zipping_on_demand_) {
             const QString day = date_folder(my_archive_path + product + platform::path_separator());
-            int no_zip_files = 0;
             zip_day_button->setEnabled(false);
             zip_month_button->setEnabled(false);
             const auto enable_buttons = qScopeGuard([this] {
                 zip_day_button->setEnabled(true);
                 zip_month_button->setEnabled(true);
             });
-            no_kalix_files_moved_to_zip_files(day, no_zip_files, timer_packing_);
+            zipped = no_kalix_files_moved_to_zip_files(day, no_zip_files, timer_packing_);
         }
     } catch (...) {
         // An unreadable file or a full disk must not stop the unattended cleaning.
     }
     action_label->setText(QStringLiteral("Scanning ..."));
+    const QDateTime end = QDateTime::currentDateTime();
+    run.duration_ms = run.started.msecsTo(end);
+    run.files_deleted = deleted.files;
+    run.files_zipped = zipped;
+    run.archives_written = no_zip_files;
+    run.bytes_freed = deleted.bytes + timer_packing_.bytes_freed;
+    run.files_passed_over = static_cast<int>(
+        std::count_if(timer_packing_.passed_over.cbegin(), timer_packing_.passed_over.cend(),
+                      [&end](const QDateTime& until) { return end < until; }));
+    run.next_run = end.addMSecs(Timer1->interval());
+    report_run(run);
+}
+
+QString TKALIX_cleaner_form::status_file() const {
+    return QDir(board::home_log_folder()).filePath(QStringLiteral("kalix_cleaner_status.json"));
+}
+
+void TKALIX_cleaner_form::report_run(const cleaning_run& run) {
+    last_run_ = run;
+    last_run_label->setText(last_run_line(last_run_));
+    cleaner_status status;
+    status.program = QStringLiteral("kalix_cleaner");
+    status.version = platform::program_version();
+    status.started = started_;
+    status.last_run = last_run_;
+    QDir().mkpath(board::home_log_folder());
+    if (!write_cleaner_status_file(status_file(), status))
+        messages->board().post_error(QStringLiteral("The status file %1 could not be written.")
+                                         .arg(platform::native_path(status_file())),
+                                     QStringLiteral("kalix_cleaner_status.json"));
 }
 
 void TKALIX_cleaner_form::zip_one_day_folder(const QString& folder, int& no_zip_files) {

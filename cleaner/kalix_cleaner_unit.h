@@ -1,9 +1,11 @@
 #pragma once
 
 #include "cleaner/cleaning/cleaner_settings.h"
+#include "cleaner/cleaning/cleaner_status.h"
 #include "cleaner/cleaning/zip_packing.h"
 #include "cleaner/tarvo_scanner_unit.h"
 
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class message_memo;
@@ -27,6 +29,8 @@ public:
     QPushButton* zip_day_button = nullptr;
     message_memo* messages = nullptr;
     QPushButton* zip_month_button = nullptr;
+    // The last cleaning run in one line.
+    QLabel* last_run_label = nullptr;
 
     int in_days = 0;
     int in_hours = 0;
@@ -51,6 +55,9 @@ public:
     void zip_day_folder();
     void zip_month_folder();
 
+    // kalix_cleaner_status.json in the log folder, replaced after every cleaning run.
+    QString status_file() const;
+
 protected:
     void settings_not_saved(const QString& the_message) override;
 
@@ -58,10 +65,14 @@ private:
     cleaner_settings settings_from_controls() const;
     bool lifetimes_valid();
     void cleaning_step();
+    // Shows the run and writes the status file.
+    void report_run(const cleaning_run& run);
     // Packs one day folder and posts the two summary lines.
     void zip_one_day_folder(const QString& folder, int& no_zip_files);
     // A packing started from a button must not meet the timer's packing of the same folder.
     bool zipping_on_demand_ = false;
     // The timer's packing: what it has passed over and reported, from one tick to the next.
     zip_packing_context timer_packing_;
+    QDateTime started_ = QDateTime::currentDateTime();
+    std::optional<cleaning_run> last_run_;
 };

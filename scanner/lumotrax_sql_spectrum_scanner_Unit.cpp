@@ -25,6 +25,11 @@ using platform::named;
 
 namespace {
 
+// Panels and rows closer together than the style's default: the window fits a screen of
+// 800 pixels with the strip and the plot.
+const QMargins panel_margins(8, 4, 8, 4);
+constexpr int row_spacing = 4;
+
 QPushButton* button(const char* caption, const char* name) {
     return named(new QPushButton(QString::fromUtf8(caption)), name);
 }
@@ -102,6 +107,7 @@ void TLumotrax_spectrum_scanner_main::build_controls() {
               "start_with_latest_processed_record");
 
     auto* panel_grid = new QGridLayout(Panel1);
+    panel_grid->setContentsMargins(panel_margins);
     panel_grid->addWidget(Label4, 0, 0);
     panel_grid->addWidget(lumotraxQ_sql_access_form_button, 0, 1);
     panel_grid->addWidget(LumotraxP_SQL_access_fomr_button, 0, 2);
@@ -118,6 +124,7 @@ void TLumotrax_spectrum_scanner_main::build_controls() {
     retry_set_aside_button = button("Retry records set aside", "retry_set_aside_button");
     panel_grid->addWidget(retry_set_aside_button, 1, 4);
     panel_grid->setColumnStretch(5, 1);
+    main_layout->setSpacing(row_spacing);
     main_layout->addWidget(Panel1);
     build_archive_panel();
     build_operator_view();
@@ -130,9 +137,11 @@ void TLumotrax_spectrum_scanner_main::build_controls() {
     board_row->addWidget(Button2);
     main_layout->addLayout(board_row);
     messages = named(new message_memo(board::home_log_folder()), "messages");
-    messages->setMinimumHeight(messages->fontMetrics().lineSpacing() * 12);
+    // Five lines at least: with the strip and the plot the window still fits a screen of
+    // 800 pixels; a taller window gives the board the room.
+    messages->setMinimumHeight(messages->fontMetrics().lineSpacing() * 5 + 12);
     main_layout->addWidget(messages, 1);
-    resize(920, 900);
+    resize(920, 720);
     platform::connect_guarded(start_with_latest_processed_record, &QCheckBox::toggled, this,
                               [this] { remember_start_choice(); });
 
@@ -185,6 +194,7 @@ void TLumotrax_spectrum_scanner_main::build_archive_panel() {
     archive_day_editor->setFixedWidth(digits * 3 / 5 + 12);
 
     auto* grid = new QGridLayout(Panel2);
+    grid->setContentsMargins(panel_margins);
     grid->addWidget(Label12, 0, 0, 1, 2);
     grid->addWidget(add_R55_spectrum_option, 0, 2, 1, 6);
     grid->addWidget(Label13, 1, 0);

@@ -14,8 +14,8 @@
 #include "shared/message_board/memo/message_memo.h"
 #include "shared/message_board/message_board.h"
 #include "shared/platform/paths.h"
+#include "shared/platform/program_version.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -125,7 +125,7 @@ void TLumotrax_spectrum_scanner_main::update_operator_view(const QDateTime& pass
     const QDateTime now = QDateTime::currentDateTime();
     program_status status;
     status.program = QStringLiteral("Lumotrax_SQL_spectrum_scanner");
-    status.version = QCoreApplication::applicationVersion();
+    status.version = platform::program_version();
     status.started = started_;
     status.last_pass = pass_start;
     status.pass_duration_ms = pass_duration_ms;

@@ -1,8 +1,11 @@
 // Renders the main window of Lumotrax_SQL_spectrum_scanner on a demo site into a PNG, after
 // its start-up and, with --passes N, after "Start scan" and N passes of the scan timer, for
 // the README and for running the program on a site without a desktop; --pane-selection also
-// renders the selection window of "Re-run pane":
-//   scanner_window_screenshot <site folder> <picture.png> [--passes N] [--pane-selection <png>]
+// renders the selection window of "Re-run pane"; --every MS waits that long between passes
+// (as the scan timer would; the health strip's states depend on the time); --home FOLDER keeps
+// the home folder (logs, status.json) there instead of in a temporary folder:
+//   scanner_window_screenshot <site folder> <picture.png> [--passes N] [--every MS]
+//                             [--home FOLDER] [--pane-selection <png>]
 #include "scanner/historic_pane_selection_unit.h"
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "shared/basics/program_folders.h"
@@ -10,6 +13,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QTemporaryDir>
 
 #include <QCheckBox>
@@ -23,6 +27,8 @@
 
 int main(int argc, char* argv[]) {
     int passes = 0;
+    int every_ms = 0;
+    QString home_folder;
     QString selection_picture;
     bool usable = argc >= 3;
     for (int i = 3; usable && i < argc; i += 2) {
@@ -30,23 +36,29 @@ int main(int argc, char* argv[]) {
             usable = false;
         else if (std::strcmp(argv[i], "--passes") == 0)
             passes = std::atoi(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--every") == 0)
+            every_ms = std::atoi(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--home") == 0)
+            home_folder = QString::fromLocal8Bit(argv[i + 1]);
         else if (std::strcmp(argv[i], "--pane-selection") == 0)
             selection_picture = QString::fromLocal8Bit(argv[i + 1]);
         else
             usable = false;
     }
-    if (!usable || passes < 0) {
+    if (!usable || passes < 0 || every_ms < 0) {
         std::fprintf(stderr, "usage: scanner_window_screenshot <site folder> <picture.png> "
-                             "[--passes N] [--pane-selection <picture.png>]\n");
+                             "[--passes N] [--every MS] [--home FOLDER] "
+                             "[--pane-selection <picture.png>]\n");
         return 2;
     }
     QApplication application(argc, argv);
     const QString site = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     const QString picture = QString::fromLocal8Bit(argv[2]);
-    QTemporaryDir home;
+    QTemporaryDir temporary_home;
+    const QString home = home_folder.isEmpty() ? temporary_home.path() : home_folder;
+    QDir().mkpath(home);
     platform::redirect_folders(
-        {QDir::toNativeSeparators(site + "/program/Lumotrax_SQL_spectrum_scanner"), home.path(),
-         home.path()});
+        {QDir::toNativeSeparators(site + "/program/Lumotrax_SQL_spectrum_scanner"), home, home});
     basics_start_up();
 
     TLumotrax_spectrum_scanner_main window;
@@ -58,6 +70,11 @@ int main(int argc, char* argv[]) {
         window.start_with_latest_processed_record->setChecked(true);
         window.active_button->click();
         for (int pass = 0; pass < passes; ++pass) {
+            if (pass > 0 && every_ms > 0) {
+                QEventLoop wait;
+                QTimer::singleShot(every_ms, &wait, &QEventLoop::quit);
+                wait.exec();
+            }
             window.timer_action();
             window.Timer1->stop();
             QApplication::processEvents();

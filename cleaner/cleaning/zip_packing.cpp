@@ -632,6 +632,7 @@ std::vector<candidate> take_files_of_key(std::vector<subfolder_files>& subfolder
 int pack_key(packing_run& run, const QString& day_folder, const QString& key,
              const std::vector<candidate>& files) {
     const QString archive_path = platform::join_path(day_folder, key + QStringLiteral(".zip"));
+    const qint64 archive_size_before = QFileInfo(archive_path).size();
     std::unique_ptr<key_archive> archive;
     try {
         archive = std::make_unique<key_archive>(archive_path, run);
@@ -669,10 +670,18 @@ int pack_key(packing_run& run, const QString& day_folder, const QString& key,
     }
     if (archive->is_new() && QFileInfo::exists(archive_path))
         ++run.no_zip_files();
+    // A damaged archive set aside still takes its room: a new archive grew from nothing.
+    run.context().bytes_freed -=
+        QFileInfo(archive_path).size() - (archive->is_new() ? 0 : archive_size_before);
     for (const QString& line : displaced_lines)
         run.post(line);
     for (const QString& file : packed) {
-        if (run.delete_file(file) || !run.context().pass_over_failures)
+        const qint64 size = QFileInfo(file).size();
+        if (run.delete_file(file)) {
+            run.context().bytes_freed += size;
+            continue;
+        }
+        if (!run.context().pass_over_failures)
             continue; // on demand, a file that stays is met again by the next run
         run.pass_over(file);
         run.report(platform::native_path(file) + QStringLiteral(": packed into ") +

@@ -25,6 +25,9 @@ struct zip_packing_context {
     std::function<bool(const QString&)> delete_file;
     // The current time; empty means the clock's.
     std::function<QDateTime()> now;
+    // Added to by every run, reset by the caller: the bytes of the packed files deleted
+    // less what their archives grew by.
+    qint64 bytes_freed = 0;
 };
 
 // A passed-over file waits this long; a problem line recurs at most this often.

@@ -69,9 +69,12 @@ private:
 };
 
 // Text that does not fit its column ends in an ellipsis instead of widening the window.
+// A state keeps its start ("error since hh:mm:ss: ..."), a file name its start and end.
 class elided_label : public QLabel {
 public:
-    elided_label() { setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); }
+    explicit elided_label(Qt::TextElideMode mode) : mode_(mode) {
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -79,8 +82,11 @@ protected:
         painter.setPen(palette().color(foregroundRole()));
         const QRect area = contentsRect();
         painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
-                         fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width()));
+                         fontMetrics().elidedText(text(), mode_, area.width()));
     }
+
+private:
+    Qt::TextElideMode mode_;
 };
 
 QLabel* heading(const char* text) {
@@ -104,7 +110,7 @@ health_strip::health_strip(QWidget* parent) : QFrame(parent) {
     grid_->addWidget(heading("Last delivery"), 0, 3);
     grid_->addWidget(heading("Records/min"), 0, 4);
     grid_->addWidget(heading("Set aside"), 0, 5);
-    grid_->setColumnStretch(2, 2);
+    grid_->setColumnStretch(2, 4);
     grid_->setColumnStretch(3, 5);
     // Rows sit under their headings however tall the plot beside makes the strip.
     grid_->setRowStretch(max_rows + 1, 1);
@@ -121,9 +127,9 @@ void health_strip::add_row() {
     r.mark = dot;
     r.name = new QLabel;
     r.name->setObjectName(name("health_row"));
-    r.state = new elided_label;
+    r.state = new elided_label(Qt::ElideRight);
     r.state->setObjectName(name("health_state"));
-    r.delivery = new elided_label;
+    r.delivery = new elided_label(Qt::ElideMiddle);
     r.delivery->setObjectName(name("health_delivery"));
     r.rate = new QLabel;
     r.rate->setObjectName(name("health_rate"));

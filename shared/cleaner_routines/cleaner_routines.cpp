@@ -8,6 +8,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QFileInfo>
 
 #include <vector>
 
@@ -72,7 +73,7 @@ bool delete_old_files(const QString& folder, const QString& mask, int days, int 
 }
 
 bool delete_old_files(const QString& folder, const QString& mask, int days, int hours, int minutes,
-                      int seconds, const QDateTime& now) {
+                      int seconds, const QDateTime& now, deletion_tally* tally) {
     // Whole milliseconds: a sum of fractional days would round a file exactly at the
     // lifetime to either side of it.
     const qint64 limit_msecs =
@@ -88,7 +89,13 @@ bool delete_old_files(const QString& folder, const QString& mask, int days, int 
         if (now_msecs - file.last_write_msecs > limit_msecs)
             outdated.append(platform::join_path(folder, file.name));
     }
-    for (const QString& full : outdated)
-        platform::delete_file(full);
+    for (const QString& full : outdated) {
+        // The size only for a tally: a status read per deleted file, none per file kept.
+        const qint64 size = tally ? QFileInfo(full).size() : 0;
+        if (platform::delete_file(full) && tally) {
+            ++tally->files;
+            tally->bytes += size;
+        }
+    }
     return true;
 }

@@ -20,6 +20,11 @@ QString date_folder(const QString& base);
 // Deletes matching files whose age exceeds the given one; always true.
 bool delete_old_files(const QString& folder, const QString& mask, int days, int hours, int minutes,
                       int seconds);
-// The same, with ages measured at `now`.
+// What a deletion removed: files and their bytes.
+struct deletion_tally {
+    int files = 0;
+    qint64 bytes = 0;
+};
+// The same, with ages measured at `now`; adds what was deleted to `tally` when given.
 bool delete_old_files(const QString& folder, const QString& mask, int days, int hours, int minutes,
-                      int seconds, const QDateTime& now);
+                      int seconds, const QDateTime& now, deletion_tally* tally = nullptr);

@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -622,6 +624,54 @@ TEST_F(cleaner_window, cleaning_step_passes_over_a_file_it_cannot_pack_for_an_ho
     EXPECT_TRUE(unreadable_file_exists(unreadable));
     EXPECT_TRUE(ui().messages.isEmpty());
     EXPECT_TRUE(w.Timer1->isActive());
+}
+
+TEST_F(cleaner_window, a_run_is_shown_in_one_line_and_written_to_the_status_file) {
+    install_kalix();
+    configure_archive();
+    const QString day = "archive/ProductA/" + today_relative();
+    const QString packed = write_file(day + "/OVIX1/L1___T___0___0___0.xy", QByteArray(5000, 'a'));
+    QDir().mkpath(path("in/a"));
+    for (const char* name : {"in/a/old1.xy", "in/a/old2.xy"})
+        age_file(write_file(name, QByteArray(700, 'x')), 2 * one_day);
+    write_file("program/kalix_cleaner.ini", cleaner_ini{path("in"), {"a"}, {}}.bytes());
+    TKALIX_cleaner_form& w = start();
+    auto* line = w.findChild<QLabel*>("last_run_label");
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->text(), "Last run: none yet");
+    confirm(w);
+    w.Timer1Timer();
+
+    ASSERT_FALSE(QFile::exists(packed));
+    const qint64 zip_size = QFileInfo(path(day + "/L1.zip")).size();
+    const qint64 freed = 2 * 700 + 5000 - zip_size;
+    // Beside the board's daily logs.
+    const QString status_file = w.status_file();
+    ASSERT_TRUE(status_file.startsWith(app_data_folder())) << status_file.toStdString();
+    ASSERT_TRUE(status_file.endsWith("logs/kalix_cleaner_status.json"));
+    const QJsonObject root = QJsonDocument::fromJson(read_file(status_file)).object();
+    EXPECT_EQ(root["program"].toString(), "kalix_cleaner");
+    EXPECT_FALSE(root["version"].toString().isEmpty());
+    EXPECT_FALSE(root["started"].toString().isEmpty());
+    EXPECT_FALSE(root["next_run"].toString().isEmpty());
+    const QJsonObject run = root["last_run"].toObject();
+    EXPECT_EQ(run["files_deleted"].toInteger(), 2);
+    EXPECT_EQ(run["files_zipped"].toInteger(), 1);
+    EXPECT_EQ(run["archives_written"].toInteger(), 1);
+    EXPECT_EQ(run["bytes_freed"].toInteger(), freed);
+    EXPECT_EQ(run["files_passed_over"].toInteger(), 0);
+    EXPECT_TRUE(line->text().contains(": 2 files deleted, 1 file zipped, 1 archive written, " +
+                                      byte_count_text(freed) +
+                                      " freed, 0 files passed over; "
+                                      "next run "))
+        << line->text().toStdString();
+
+    // The next run, with nothing left to do, replaces the counts.
+    w.Timer1Timer();
+    const QJsonObject again = QJsonDocument::fromJson(read_file(status_file)).object();
+    EXPECT_EQ(again["last_run"].toObject()["files_deleted"].toInteger(), 0);
+    EXPECT_EQ(again["last_run"].toObject()["bytes_freed"].toInteger(), 0);
+    EXPECT_EQ(again["started"], root["started"]);
 }
 
 class zip_buttons : public cleaner_window {

@@ -122,6 +122,19 @@ TEST_F(main_window_test, start_up_without_settings_file_leaves_the_defaults) {
               QStringLiteral("Sheet Resistance"));
 }
 
+// A 1280x800 screen less a title bar and a task bar; the window opens at no more than its
+// least size allows, with every source in the strip.
+TEST_F(main_window_test, fits_a_1280_by_800_screen) {
+    all_sources(database(), database(), database());
+    main_window& w = create();
+    w.show();
+    const QSize least = w.minimumSizeHint();
+    EXPECT_LE(least.width(), 1280);
+    EXPECT_LE(least.height(), 730) << least.height();
+    EXPECT_LE(w.width(), 1280);
+    EXPECT_LE(w.height(), 730) << w.height();
+}
+
 TEST_F(main_window_test, a_settings_file_that_cannot_be_saved_is_said_on_the_board) {
     if (!file_size_limit::supported)
         GTEST_SKIP() << file_size_limit::unsupported_reason;
