@@ -1,5 +1,7 @@
 #include "scanner/bridge/xy_file.h"
 
+#include "shared/basics/text_fields.h"
+
 #include "shared/platform/code_page.h"
 
 #include <QStringView>
@@ -33,17 +35,6 @@ private:
     bool done_ = false;
 };
 
-// As trim_blanks: every character up to the blank goes.
-QStringView trimmed(QStringView text) {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text[first].unicode() <= 32)
-        ++first;
-    while (last > first && text[last - 1].unicode() <= 32)
-        --last;
-    return text.mid(first, last - first);
-}
-
 void append_8bit(QByteArray& out, QStringView text) {
     for (const QChar c : text) {
         // Numbers are ASCII; anything else takes the code page's way.
@@ -63,7 +54,7 @@ QByteArray xy_file_content(const QString& wavelengths, const QString& values, xy
     field_reader w(wavelengths);
     field_reader v(values);
     const auto field = [fields](QStringView text) {
-        return fields == xy_fields::trimmed ? trimmed(text) : text;
+        return fields == xy_fields::trimmed ? trim_blanks_view(text) : text;
     };
     while (!v.done()) {
         append_8bit(out, field(w.next()));

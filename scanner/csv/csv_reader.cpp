@@ -1,6 +1,7 @@
 #include "scanner/csv/csv_reader.h"
 
 #include "shared/basics/number_text.h"
+#include "shared/basics/text_fields.h"
 
 #include <QFileInfo>
 #include <QStringView>
@@ -12,16 +13,6 @@
 namespace {
 
 constexpr int wanted_fields = 8; // fields 1..8 cover every fixed field a row is read for
-
-QStringView trimmed_view(QStringView text) {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text[first].unicode() <= 32)
-        ++first;
-    while (last > first && text[last - 1].unicode() <= 32)
-        --last;
-    return text.sliced(first, last - first);
-}
 
 // Walks the ";" fields of one line from the left without copying it: a damaged file may
 // hold lines of many megabytes of which only a few fields are wanted. Fields beyond the
@@ -36,11 +27,11 @@ public:
         const qsizetype p = rest_.indexOf(u';');
         if (p < 0) {
             done_ = true;
-            return trimmed_view(rest_);
+            return trim_blanks_view(rest_);
         }
         const QStringView field = rest_.first(p);
         rest_ = rest_.sliced(p + 1);
-        return trimmed_view(field);
+        return trim_blanks_view(field);
     }
     // True once the last field has been returned.
     bool at_end() const { return done_; }
@@ -232,7 +223,7 @@ int sheet_resistance_column(QStringView stamp_line) {
         if (stamp_line[i] != u';')
             continue;
         if (i - start >= word_size &&
-            is_sheet_resistance(trimmed_view(stamp_line.sliced(start, i - start))))
+            is_sheet_resistance(trim_blanks_view(stamp_line.sliced(start, i - start))))
             column = n;
         if (n == std::numeric_limits<int>::max())
             return column;

@@ -58,14 +58,18 @@ bool bit_is_set(std::uint32_t value, int bit) {
     return ((value >> shift) & 1u) != 0;
 }
 
-QString trim_blanks(const QString& text) {
+QStringView trim_blanks_view(QStringView text) {
     qsizetype first = 0;
     qsizetype last = text.size();
     while (first < last && text[first].unicode() <= 32)
         ++first;
     while (last > first && text[last - 1].unicode() <= 32)
         --last;
-    return text.mid(first, last - first);
+    return text.sliced(first, last - first);
+}
+
+QString trim_blanks(const QString& text) {
+    return trim_blanks_view(text).toString();
 }
 
 QString ascii_upper(const QString& text) {

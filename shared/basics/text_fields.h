@@ -3,6 +3,7 @@
 #include <QChar>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <cstdint>
 
@@ -32,6 +33,8 @@ int char_count(const QString& text, QChar c);
 bool bit_is_set(std::uint32_t value, int bit);
 
 // Trims characters with a code of 32 or less at both ends.
+// The same without a copy.
+QStringView trim_blanks_view(QStringView text);
 QString trim_blanks(const QString& text);
 // Upper-cases the ASCII letters a..z only.
 QString ascii_upper(const QString& text);
