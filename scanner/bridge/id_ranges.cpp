@@ -39,6 +39,21 @@ void id_ranges::erase(std::int64_t id) {
         ranges_.emplace(id + 1, last);
 }
 
+void id_ranges::erase(std::int64_t first, std::int64_t last) {
+    std::map<std::int64_t, std::int64_t> kept;
+    for (const auto& [a, b] : ranges_) {
+        if (b < first || a > last) {
+            kept.emplace(a, b);
+            continue;
+        }
+        if (a < first)
+            kept.emplace(a, first - 1);
+        if (b > last)
+            kept.emplace(last + 1, b);
+    }
+    ranges_ = std::move(kept);
+}
+
 void id_ranges::erase_up_to(std::int64_t id) {
     while (!ranges_.empty() && ranges_.begin()->first <= id) {
         const auto first = ranges_.begin();

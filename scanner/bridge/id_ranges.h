@@ -14,6 +14,8 @@ public:
     // Inserts first..last (nothing when last < first).
     void insert(std::int64_t first, std::int64_t last);
     void erase(std::int64_t id);
+    // Erases first..last.
+    void erase(std::int64_t first, std::int64_t last);
     // Drops every Id at or below `id`.
     void erase_up_to(std::int64_t id);
     // Keeps at most `limit` Ids, dropping the smallest first.

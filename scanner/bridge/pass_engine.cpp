@@ -187,9 +187,7 @@ void pass_engine::walk_q(source_progress* source, record_source& database, recor
             fault = error;
         }
         first = false;
-        handle(source, w, meta, [&] {
-            if (fault)
-                throw *fault;
+        handle(source, w, meta, fault, [&] {
             const bool postbake = is_postbake_load(meta.load_id, site.postbake_key_phrase);
             const destination where =
                 postbake ? postbake_destination(site) : channel(meta.result_name);
@@ -235,9 +233,7 @@ void pass_engine::walk_p(source_progress* source, record_source& database, recor
         } catch (const record_fault& error) {
             fault = error;
         }
-        handle(source, w, meta, [&] {
-            if (fault)
-                throw *fault;
+        handle(source, w, meta, fault, [&] {
             const destination where = channel(meta.result_name);
             const QString load = load_in_file_name(meta.load_id);
             const QString nickname =
@@ -301,9 +297,7 @@ void pass_engine::walk_sheetresistance(source_progress* source, record_cursor& r
             fault = error;
         }
         first = false;
-        handle(source, w, meta, [&] {
-            if (fault)
-                throw *fault;
+        handle(source, w, meta, fault, [&] {
             result.date_time = date_time_text();
             result.load_id = point_load;
             result.longitudinal = point_longitudinal;
@@ -338,6 +332,7 @@ void pass_engine::walk_sheetresistance(source_progress* source, record_cursor& r
 }
 
 void pass_engine::handle(source_progress* source, walk& w, record_meta& meta,
+                         const std::optional<record_fault>& fault,
                          const std::function<void()>& deliver) {
     ++w.read;
     // Records that share an Id are all handled in the pass that meets the first of them.
@@ -348,6 +343,8 @@ void pass_engine::handle(source_progress* source, walk& w, record_meta& meta,
         // A re-run: no bookkeeping, every error reaches the caller.
         w.in_progress = meta.id;
         ++w.processed;
+        if (fault)
+            throw *fault;
         deliver();
         return;
     }
@@ -359,6 +356,9 @@ void pass_engine::handle(source_progress* source, walk& w, record_meta& meta,
     w.in_progress = meta.id;
     ++w.processed;
     try {
+        // A field that did not convert fails the record where delivering it would.
+        if (fault)
+            throw *fault;
         deliver();
         delivered(*source, w, meta);
     } catch (const record_fault& fault) {
@@ -479,15 +479,10 @@ void pass_engine::ask_late_records(source_progress& source, record_source& datab
     w.mode = walk_mode::late_records;
     w.ordered = source.kind == source_kind::lumotrax_p;
     walk_records(&source, database, records, w);
-    // Records handed back for a retry that the database no longer has stay set aside.
-    id_ranges gone;
-    for (const auto& [first, last] : source.retry.ranges())
-        for (std::int64_t id = first; id <= last && id - first < gap_limit; ++id)
-            if (limited.contains(id) && !w.seen.contains(id))
-                gone.insert(id);
-    for (const auto& [first, last] : gone.ranges())
-        for (std::int64_t id = first; id <= last; ++id)
-            source.retry.erase(id);
+    // Retried records the query returned have left the retry list already; those it did not
+    // return are no longer in the database and stay set aside.
+    for (const auto& [first, last] : limited.ranges())
+        source.retry.erase(first, last);
 }
 
 void pass_engine::summary(const source_progress* source, const walk& w, std::int64_t index) {

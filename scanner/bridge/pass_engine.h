@@ -2,6 +2,7 @@
 
 #include "scanner/bridge/delivery.h"
 #include "scanner/bridge/product_marker.h"
+#include "scanner/bridge/record_cursor.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -18,7 +19,6 @@ namespace board {
 class message_board;
 }
 class record_cursor;
-class record_fault;
 class record_source;
 class source_progress;
 
@@ -105,7 +105,7 @@ private:
     void walk_p(source_progress* source, record_source& database, record_cursor& records, walk& w);
     void walk_sheetresistance(source_progress* source, record_cursor& records, walk& w);
     void handle(source_progress* source, walk& w, record_meta& meta,
-                const std::function<void()>& deliver);
+                const std::optional<record_fault>& fault, const std::function<void()>& deliver);
     void delivered(source_progress& source, const walk& w, const record_meta& meta);
     void failed(source_progress& source, walk& w, const record_meta& meta,
                 const record_fault& fault);

@@ -39,6 +39,9 @@ TEST(id_ranges, erasing_splits_and_trims) {
     EXPECT_EQ(set.lines(), (QStringList{"1-4", "6-10"}));
     EXPECT_FALSE(set.contains(5));
     EXPECT_TRUE(set.contains(6));
+    set.erase(2, 3);
+    EXPECT_EQ(set.lines(), (QStringList{"1", "4", "6-10"}));
+    set.insert(2, 3);
     set.erase_up_to(7);
     EXPECT_EQ(set.lines(), QStringList{"8-10"});
     set.insert(20, 29);
