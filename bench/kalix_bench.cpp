@@ -16,25 +16,18 @@
 //                                       folders of kalix_cleaner.ini
 #include "cleaner/cleaning/cleaning_rules.h"
 #include "cleaner/cleaning/zip_packing.h"
-#include "scanner/Lumotrax_SQL_unit.h"
-#include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
-#include "shared/basics/program_folders.h"
 #include "shared/cleaner_routines/cleaner_routines.h"
 #include "shared/database/sql_dataset.h"
-#include "shared/platform/folders.h"
 #include "shared/platform/heap.h"
 #include "tools/demo_database/inline_database.h"
+#include "tools/runner/scanner_run.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTimer>
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -48,7 +41,6 @@
 #include <ctime>
 #include <exception>
 #include <functional>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -103,34 +95,9 @@ int make_q_db(const QString& file, int loads, int points) {
 }
 
 // The scanner's main window on a site, as the unattended program runs it.
-class scanner_on_site {
+class scanner_on_site : public runner::scanner_run {
 public:
-    explicit scanner_on_site(const QString& site) {
-        platform::redirect_folders(
-            {QDir::toNativeSeparators(site +
-                                      QStringLiteral("/program/Lumotrax_SQL_spectrum_scanner")),
-             home_.path(), home_.path()});
-        basics_start_up();
-        window_ = std::make_unique<TLumotrax_spectrum_scanner_main>();
-        window_->FormCreate();
-        window_->start_with_latest_processed_record->setChecked(true);
-        window_->active_button->click();
-    }
-    ~scanner_on_site() {
-        window_.reset();
-        basics_shut_down();
-    }
-    void pass() {
-        window_->timer_action();
-        window_->Timer1->stop();
-        QCoreApplication::processEvents();
-    }
-    qint64 q_index() const { return window_->lumotrax_q_sql_access_form->last_processed_record; }
-    qint64 p_index() const { return window_->lumotrax_p_sql_access_form->last_processed_record; }
-
-private:
-    QTemporaryDir home_;
-    std::unique_ptr<TLumotrax_spectrum_scanner_main> window_;
+    explicit scanner_on_site(const QString& site) : runner::scanner_run(site) { start(); }
 };
 
 // Passes until `index` stands still; prints them with the statements sent meanwhile.

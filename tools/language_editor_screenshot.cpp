@@ -1,10 +1,10 @@
 // Renders the vocabulary editor with a loaded table of a dozen words and a selected cell into
 // a PNG, for the README and for looking at the layout without a desktop:
 //   language_editor_screenshot <picture.png>
-#include "shared/basics/program_folders.h"
 #include "shared/basics/sprachen.h"
 #include "shared/language_editor/language_editor_unit.h"
-#include "shared/platform/folders.h"
+#include "tools/runner/headless_run.h"
+#include "tools/runner/window_picture.h"
 
 #include <QApplication>
 #include <QDir>
@@ -48,23 +48,17 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     const QString picture = QString::fromLocal8Bit(argv[1]);
     QTemporaryDir home;
-    platform::redirect_folders(
-        {QDir::toNativeSeparators(home.path() + "/language_editor"), home.path(), home.path()});
-    basics_start_up();
+    runner::headless_run run(QDir::toNativeSeparators(home.path() + "/language_editor"),
+                             home.path());
 
     const QString file = QDir::toNativeSeparators(home.path() + "/spectrum_nicknames.bin");
     nickname_table().save_to_file(file);
-    bool saved = false;
-    {
-        Tlanguage_editor_form window;
-        window.save_question = false;
-        window.show();
-        window.load_file(file);
-        window.select_grid_cell(5, 3);
-        QApplication::processEvents();
-        saved = window.grab().save(picture);
-        window.close();
-    }
-    basics_shut_down();
+    Tlanguage_editor_form window;
+    window.save_question = false;
+    window.show();
+    window.load_file(file);
+    window.select_grid_cell(5, 3);
+    const bool saved = runner::save_window_picture(window, picture);
+    window.close();
     return saved ? 0 : 1;
 }

@@ -4,9 +4,9 @@
 //   record_window_screenshot <picture.png> [q|sheetresistance]
 #include "scanner/Lumotrax_SQL_unit.h"
 #include "scanner/sheetresistance_sql_access_form_unit.h"
-#include "shared/basics/program_folders.h"
-#include "shared/platform/folders.h"
 #include "tools/demo_database/inline_database.h"
+#include "tools/runner/headless_run.h"
+#include "tools/runner/window_picture.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -41,13 +41,6 @@ void connect_to_demo(record_source_parts& window, const QString& database) {
     window.connect_to_lumotrax();
 }
 
-bool grab(QWidget& window, const QString& picture) {
-    QApplication::processEvents();
-    const bool saved = window.grab().save(picture);
-    window.hide();
-    return saved;
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -60,10 +53,8 @@ int main(int argc, char* argv[]) {
     const QString picture = QString::fromLocal8Bit(argv[1]);
     QTemporaryDir scratch;
     const QString folder = QDir::toNativeSeparators(scratch.path());
-    platform::redirect_folders(
-        {folder + QDir::separator() + QStringLiteral("Lumotrax_SQL_spectrum_scanner"), folder,
-         folder});
-    basics_start_up();
+    runner::headless_run run(
+        folder + QDir::separator() + QStringLiteral("Lumotrax_SQL_spectrum_scanner"), folder);
 
     bool saved = false;
     try {
@@ -79,7 +70,7 @@ int main(int argc, char* argv[]) {
             connect_to_demo(window, database);
             window.get_last_measured_record();
             window.show_all();
-            saved = grab(window, picture);
+            saved = runner::save_window_picture(window, picture);
         } else {
             Tlumotrax_sql_access_form window;
             window.FormCreate();
@@ -90,11 +81,10 @@ int main(int argc, char* argv[]) {
             window.last_processed_record = window.last_measured_record - 7;
             window.update_last_processed_label();
             window.show_last_100();
-            saved = grab(window, picture);
+            saved = runner::save_window_picture(window, picture);
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
     }
-    basics_shut_down();
     return saved ? 0 : 1;
 }

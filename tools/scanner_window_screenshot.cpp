@@ -8,18 +8,11 @@
 //                             [--home FOLDER] [--pane-selection <png>]
 #include "scanner/historic_pane_selection_unit.h"
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
-#include "shared/basics/program_folders.h"
-#include "shared/platform/folders.h"
+#include "tools/runner/scanner_run.h"
+#include "tools/runner/window_picture.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QEventLoop>
-#include <QTemporaryDir>
-
-#include <QCheckBox>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -52,43 +45,20 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     QApplication application(argc, argv);
-    const QString site = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
-    const QString picture = QString::fromLocal8Bit(argv[2]);
-    QTemporaryDir temporary_home;
-    const QString home = home_folder.isEmpty() ? temporary_home.path() : home_folder;
-    QDir().mkpath(home);
-    platform::redirect_folders(
-        {QDir::toNativeSeparators(site + "/program/Lumotrax_SQL_spectrum_scanner"), home, home});
-    basics_start_up();
-
-    TLumotrax_spectrum_scanner_main window;
-    window.FormCreate();
-    window.show();
+    runner::scanner_run scanner(QString::fromLocal8Bit(argv[1]), home_folder);
+    scanner.window().show();
     QApplication::processEvents();
     if (passes > 0) {
-        // Scanning from the stored indices, as the operator would with the box ticked.
-        window.start_with_latest_processed_record->setChecked(true);
-        window.active_button->click();
-        for (int pass = 0; pass < passes; ++pass) {
-            if (pass > 0 && every_ms > 0) {
-                QEventLoop wait;
-                QTimer::singleShot(every_ms, &wait, &QEventLoop::quit);
-                wait.exec();
-            }
-            window.timer_action();
-            window.Timer1->stop();
-            QApplication::processEvents();
-        }
+        scanner.start();
+        scanner.passes(passes, every_ms);
     }
-    bool saved = window.grab().save(picture);
+    bool saved = runner::save_window_picture(scanner.window(), QString::fromLocal8Bit(argv[2]));
     if (!selection_picture.isEmpty()) {
-        Thistoric_pane_selection selection(&window);
+        Thistoric_pane_selection selection(&scanner.window());
         selection.LoadID_editor->setText(QStringLiteral("L20261210-0003"));
         selection.show();
-        QApplication::processEvents();
-        saved = selection.grab().save(selection_picture) && saved;
+        saved = runner::save_window_picture(selection, selection_picture) && saved;
     }
-    window.close();
-    basics_shut_down();
+    scanner.window().close();
     return saved ? 0 : 1;
 }

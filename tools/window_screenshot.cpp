@@ -2,12 +2,10 @@
 // pass, for the README and for looking at the layout without a desktop:
 //   window_screenshot <site folder> <picture.png>
 #include "cleaner/kalix_cleaner_unit.h"
-#include "shared/basics/program_folders.h"
-#include "shared/platform/folders.h"
+#include "tools/runner/cleaner_run.h"
+#include "tools/runner/window_picture.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -17,22 +15,10 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     QApplication application(argc, argv);
-    const QString site = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
-    const QString picture = QString::fromLocal8Bit(argv[2]);
-    QTemporaryDir home;
-    platform::redirect_folders(
-        {QDir::toNativeSeparators(site + "/program/kalix_cleaner"), home.path(), home.path()});
-    basics_start_up();
-
-    TKALIX_cleaner_form window;
-    window.show();
-    window.FormCreate();
-    // As if the operator had agreed to the folder list.
-    window.first_warning = false;
-    window.Timer1Timer();
-    QApplication::processEvents();
-    const bool saved = window.grab().save(picture);
-    window.close();
-    basics_shut_down();
+    runner::cleaner_run cleaner(QString::fromLocal8Bit(argv[1]));
+    cleaner.pass();
+    const bool saved =
+        runner::save_window_picture(cleaner.window(), QString::fromLocal8Bit(argv[2]));
+    cleaner.window().close();
     return saved ? 0 : 1;
 }

@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """Baseline of the csv step: a Python converter of a folder of csv files into their scan
-files (the project's independent model of the csv step, tools/expected_scan_files.py, one
-process for all files).
+files (the project's independent model of the csv step, tests/checks/expected_scan_files.py,
+one process for all files).
   csv_convert.py <csv folder> <out folder>
 """
 import os
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests",
+                                "checks"))
 import expected_scan_files as model  # noqa: E402
 
 

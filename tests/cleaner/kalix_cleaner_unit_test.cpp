@@ -6,7 +6,7 @@
 #include "tests/support/separator.h"
 #include "tests/support/unreadable_file.h"
 #include "tests/support/wine.h"
-#include "tests/support/zip_check.h"
+#include "tests/support/zip_check/zip_check.h"
 
 #include <QCheckBox>
 #include <QDate>

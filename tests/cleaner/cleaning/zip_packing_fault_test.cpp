@@ -4,7 +4,7 @@
 #include "cleaner/cleaning/zip_packing.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/scratch_fixture.h"
-#include "tests/support/zip_check.h"
+#include "tests/support/zip_check/zip_check.h"
 
 #include <QDir>
 #include <QFile>

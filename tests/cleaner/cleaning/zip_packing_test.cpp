@@ -3,7 +3,7 @@
 #include "tests/support/file_size_limit.h"
 #include "tests/support/scratch_fixture.h"
 #include "tests/support/writer_process.h"
-#include "tests/support/zip_check.h"
+#include "tests/support/zip_check/zip_check.h"
 
 #include <QDir>
 #include <QFile>

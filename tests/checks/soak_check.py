@@ -4,7 +4,7 @@
   soak_check.py <database site> <csv site> <csv generator log> [taken folder]
 
 Database site: every Q, P and sheet-resistance record of its in-line databases has its
-file, with the content the independent model (tools/expected_kalix_files.py) gives it.
+file, with the content the independent model (tests/checks/expected_kalix_files.py) gives it.
 Csv site: every csv file the generator wrote is still in the input folder or has an
 archive copy (as a file or inside a zip archive of the cleaner) with its content, and
 nothing under the input folder was lost on the way. Files the KALIX stand-in took out of
@@ -17,7 +17,6 @@ import zipfile
 
 here = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, here)
-sys.path.insert(0, os.path.join(here, "..", "..", "tools"))
 import crash_catch_up  # noqa: E402
 import expected_kalix_files as model_module  # noqa: E402
 

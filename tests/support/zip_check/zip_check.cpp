@@ -1,4 +1,4 @@
-#include "tests/support/zip_check.h"
+#include "tests/support/zip_check/zip_check.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -7,7 +7,7 @@ a random delay. After every kill it checks that
   - no file under a final name (.xy, ___SR.txt) is partial or otherwise wrong, and
   - no stored index passes a record whose file was not written;
 at the end, after one run that is let finish, that every record's file exists with the
-content the independent model (tools/expected_kalix_files.py) expects, and that the indices
+content the independent model (tests/checks/expected_kalix_files.py) expects, and that the indices
 stand at the last records.
 
   crash_catch_up.py <build folder> <work folder> [--loads N] [--points N] [--kills K]
@@ -27,7 +27,7 @@ import time
 
 here = os.path.dirname(os.path.abspath(__file__))
 root = os.path.normpath(os.path.join(here, "..", ".."))
-sys.path.insert(0, os.path.join(root, "tools"))
+sys.path.insert(0, here)
 import expected_kalix_files as model_module  # noqa: E402
 
 

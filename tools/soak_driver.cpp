@@ -3,18 +3,14 @@
 // one question before it deletes), every message to standard error. Ends after the given
 // minutes.
 //   soak_driver scanner|cleaner <site folder> <home folder> <minutes>
-#include "cleaner/kalix_cleaner_unit.h"
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
-#include "shared/basics/program_folders.h"
-#include "shared/platform/folders.h"
 #include "shared/platform/heap.h"
 #include "shared/platform/operator_interface.h"
 #include "shared/platform_widgets/error_reporting_application.h"
+#include "tools/runner/cleaner_run.h"
+#include "tools/runner/scanner_run.h"
 
-#include <QCheckBox>
 #include <QDateTime>
-#include <QDir>
-#include <QPushButton>
 #include <QTimer>
 
 #include <cstdio>
@@ -56,28 +52,16 @@ int main(int argc, char* argv[]) {
     const bool scanner = std::strcmp(argv[1], "scanner") == 0;
     platform::error_reporting_application application(argc, argv);
     platform::install_operator(std::make_unique<unattended_operator>());
-    const QString site = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
-    const QString home = QDir(QString::fromLocal8Bit(argv[3])).absolutePath();
-    const QString program =
-        scanner ? QStringLiteral("Lumotrax_SQL_spectrum_scanner") : QStringLiteral("kalix_cleaner");
-    platform::redirect_folders(
-        {QDir::toNativeSeparators(site + QStringLiteral("/program/") + program), home, home});
-    basics_start_up();
+    const QString site = QString::fromLocal8Bit(argv[2]);
+    const QString home = QString::fromLocal8Bit(argv[3]);
     QTimer::singleShot(std::atoi(argv[4]) * 60 * 1000, &application, &QApplication::quit);
-    int result = 0;
+    // The windows' own timers run the passes here, as in the plant.
     if (scanner) {
-        TLumotrax_spectrum_scanner_main window;
-        window.FormCreate();
-        window.show();
-        window.start_with_latest_processed_record->setChecked(true);
-        window.active_button->click();
-        result = application.exec();
-    } else {
-        TKALIX_cleaner_form window;
-        window.show();
-        window.FormCreate();
-        result = application.exec();
+        runner::scanner_run run(site, home);
+        run.window().show();
+        run.start();
+        return application.exec();
     }
-    basics_shut_down();
-    return result;
+    runner::cleaner_run run(site, home);
+    return application.exec();
 }
