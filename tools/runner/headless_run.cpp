@@ -21,7 +21,6 @@ headless_run::headless_run(const QString& program_file, const QString& home)
 
 headless_run::~headless_run() {
     basics_shut_down();
-    platform::reset_folders();
 }
 
 } // namespace runner
