@@ -2,7 +2,7 @@
 """Kills Lumotrax_SQL_spectrum_scanner with SIGKILL at random moments of a catch-up.
 
 Builds a demo site with generated in-line databases, then runs the program's start-up and
-timer passes (scanner_window_screenshot --passes N) again and again, each run killed after
+timer passes (run_scanner --passes N) again and again, each run killed after
 a random delay. After every kill it checks that
   - no file under a final name (.xy, ___SR.txt) is partial or otherwise wrong, and
   - no stored index passes a record whose file was not written;
@@ -14,7 +14,7 @@ stand at the last records.
                     [--max-delay SECONDS] [--seed S]
 
 The tools may be named one by one in the environment (MAKE_DEMO_INLINE_DATABASE,
-MAKE_DEMO_TRANSLATION_TABLES, SCANNER_WINDOW_SCREENSHOT). Exit 0 when nothing was lost.
+MAKE_DEMO_TRANSLATION_TABLES, RUN_SCANNER). Exit 0 when nothing was lost.
 """
 import argparse
 import os
@@ -120,8 +120,7 @@ def main():
                                os.path.join(build, "tools", "make_demo_inline_database"))
     tables = os.environ.get("MAKE_DEMO_TRANSLATION_TABLES",
                             os.path.join(build, "tools", "make_demo_translation_tables"))
-    program = os.environ.get("SCANNER_WINDOW_SCREENSHOT",
-                             os.path.join(build, "tools", "scanner_window_screenshot"))
+    program = os.environ.get("RUN_SCANNER", os.path.join(build, "tools", "run_scanner"))
     os.environ.setdefault("QT_QPA_PLATFORM", "offscreen")
     work = os.path.abspath(args.work)
     os.makedirs(work, exist_ok=True)
@@ -200,7 +199,6 @@ def main():
         return found
 
     rng = random.Random(args.seed)
-    picture = os.path.join(work, "window.png")
     max_delay = args.max_delay
     if max_delay <= 0:
         copy = os.path.join(work, "timing_site")
@@ -219,7 +217,7 @@ def main():
         with open(settings, "wb") as f:
             f.write(text.replace(site.encode(), copy.encode()))
         begin = time.monotonic()
-        run([program, copy, picture, "--passes", str(expectation["passes"] + 2)],
+        run([program, copy, "--passes", str(expectation["passes"] + 2)],
             stderr=subprocess.DEVNULL)
         max_delay = time.monotonic() - begin
         shutil.rmtree(copy)
@@ -243,7 +241,7 @@ def main():
     started = time.monotonic()
     for kill in range(args.kills):
         before = identities()
-        command = [program, site, picture, "--passes", str(expectation["passes"] + 2)]
+        command = [program, site, "--passes", str(expectation["passes"] + 2)]
         process = subprocess.Popen(command, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
         begin = time.monotonic()
@@ -279,7 +277,7 @@ def main():
             break
 
     # Let the last run finish.
-    command = [program, site, picture, "--passes", str(expectation["passes"] + 2)]
+    command = [program, site, "--passes", str(expectation["passes"] + 2)]
     result = subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
     if result.returncode != 0:
         faults.append("the last run ended with %d: %s" % (result.returncode,
