@@ -1,6 +1,6 @@
 // Renders the kalix_cleaner window on a demo site into a PNG, after one confirmed cleaning
 // pass, for the README and for looking at the layout without a desktop:
-//   window_screenshot <site folder> <picture.png>
+//   cleaner_window_screenshot <site folder> <picture.png>
 #include "cleaner/kalix_cleaner_unit.h"
 #include "tools/runner/cleaner_run.h"
 #include "tools/runner/window_picture.h"
@@ -11,7 +11,7 @@
 
 int main(int argc, char* argv[]) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: window_screenshot <site folder> <picture.png>\n");
+        std::fprintf(stderr, "usage: cleaner_window_screenshot <site folder> <picture.png>\n");
         return 2;
     }
     QApplication application(argc, argv);
