@@ -570,7 +570,8 @@ void pass_engine::write_xy(record_source& database, record_cursor& records, reco
     meta.destination = full_name;
     const QString name = full_name.mid(full_name.lastIndexOf(platform::path_separator()) + 1);
     check_file_name(full_name);
-    if (where.folder.isEmpty() || !platform::folder_exists(where.folder)) {
+    // No look at the folder beforehand: the create of the file tells a missing one.
+    if (where.folder.isEmpty()) {
         check_missing_folder(where);
         ++unwritten_[where.folder];
         return;
