@@ -11,9 +11,14 @@
 //   kalix_bench idle <site> <passes>    passes with nothing new: CPU time per pass
 //   kalix_bench raw-write <from> <to>   baseline: the files below <from>, read beforehand,
 //                                       written below <to> with open/write/close
+//   kalix_bench raw-hand-over <from> <to> <marker folder>
+//                                       floor: the same with a look at the marker folder,
+//                                       a temporary name and a rename a file
+//   kalix_bench read-records <file.db>  floor: the Q record query through SQLite's C API
 //   kalix_bench pack <day folder>       the cleaner's packing of one day folder
 //   kalix_bench clean <site> <hours>    the cleaner's deletion over the input and channel
 //                                       folders of kalix_cleaner.ini
+#include "bench/catchup_floor.h"
 #include "cleaner/cleaning/cleaning_rules.h"
 #include "cleaner/cleaning/zip_packing.h"
 #include "scanner/Lumotrax_SQL_unit.h"
@@ -273,6 +278,10 @@ int main(int argc, char* argv[]) {
             return idle(args[1], args[2].toInt());
         if (command == QLatin1String("raw-write") && args.size() == 3)
             return raw_write(args[1], args[2]);
+        if (command == QLatin1String("raw-hand-over") && args.size() == 4)
+            return raw_hand_over(args[1], args[2], args[3]);
+        if (command == QLatin1String("read-records") && args.size() == 2)
+            return read_records(args[1]);
         if (command == QLatin1String("pack") && args.size() == 2)
             return pack(args[1]);
         if (command == QLatin1String("clean") && args.size() == 3)
