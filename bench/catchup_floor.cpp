@@ -28,12 +28,17 @@ double seconds_since(std::chrono::steady_clock::time_point start) {
 
 } // namespace
 
-int raw_hand_over(const QString& from, const QString& to, const QString& marker) {
-    struct file {
-        std::string name;
-        std::string temp;
-        QByteArray bytes;
-    };
+namespace {
+
+struct file {
+    std::string name;
+    std::string temp;
+    QByteArray bytes;
+};
+
+// The files below `from` with their bytes and their names below `to` (folders made), each
+// with a temporary name beside it.
+std::vector<file> files_below(const QString& from, const QString& to) {
     std::vector<file> files;
     QDirIterator found(from, QDir::Files, QDirIterator::Subdirectories);
     while (found.hasNext()) {
@@ -49,6 +54,31 @@ int raw_hand_over(const QString& from, const QString& to, const QString& marker)
         files.push_back({QFile::encodeName(target).toStdString(),
                          QFile::encodeName(temp).toStdString(), in.readAll()});
     }
+    return files;
+}
+
+[[noreturn]] void cannot_write(const std::string& name) {
+    throw std::runtime_error("cannot write " + name + ": " + std::strerror(errno));
+}
+
+} // namespace
+
+int raw_write(const QString& from, const QString& to) {
+    const std::vector<file> files = files_below(from, to);
+    const auto start = std::chrono::steady_clock::now();
+    for (const file& f : files) {
+        const int out = ::open(f.name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        const auto size = static_cast<ssize_t>(f.bytes.size());
+        if (out < 0 || ::write(out, f.bytes.constData(), f.bytes.size()) != size ||
+            ::close(out) != 0)
+            cannot_write(f.name);
+    }
+    std::printf("wall=%.6f\nfiles=%zu\n", seconds_since(start), files.size());
+    return 0;
+}
+
+int raw_hand_over(const QString& from, const QString& to, const QString& marker) {
+    const std::vector<file> files = files_below(from, to);
     const std::string marker_folder = QFile::encodeName(marker).toStdString();
     const auto start = std::chrono::steady_clock::now();
     for (const file& f : files) {
@@ -58,7 +88,7 @@ int raw_hand_over(const QString& from, const QString& to, const QString& marker)
         if (::stat(marker_folder.c_str(), &status) != 0 || out < 0 ||
             ::write(out, f.bytes.constData(), f.bytes.size()) != size || ::close(out) != 0 ||
             ::rename(f.temp.c_str(), f.name.c_str()) != 0)
-            throw std::runtime_error("cannot hand over " + f.name + ": " + std::strerror(errno));
+            cannot_write(f.name);
     }
     std::printf("wall=%.6f\nfiles=%zu\n", seconds_since(start), files.size());
     return 0;

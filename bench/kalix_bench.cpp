@@ -34,22 +34,17 @@
 #include <QCheckBox>
 #include <QDateTime>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <exception>
 #include <functional>
@@ -190,38 +185,6 @@ int idle(const QString& site, int passes) {
     }
     std::sort(cpu.begin(), cpu.end());
     std::printf("median_cpu=%.6f\nmax_cpu=%.6f\n", cpu[cpu.size() / 2], cpu.back());
-    return 0;
-}
-
-// The floor of a catch-up's file writing: the same bytes under the same names, read into
-// memory beforehand and written with the system's own calls, one open, write and close a
-// file; nothing of Qt runs in the timed part.
-int raw_write(const QString& from, const QString& to) {
-    struct file {
-        std::string name;
-        QByteArray bytes;
-    };
-    std::vector<file> files;
-    QDirIterator found(from, QDir::Files, QDirIterator::Subdirectories);
-    while (found.hasNext()) {
-        const QString name = found.next();
-        QFile in(name);
-        if (!in.open(QIODevice::ReadOnly))
-            throw std::runtime_error("cannot read " + name.toStdString());
-        const QString target = to + name.mid(from.size());
-        QDir().mkpath(QFileInfo(target).path());
-        files.push_back({QFile::encodeName(target).toStdString(), in.readAll()});
-    }
-    timed([&] {
-        for (const file& f : files) {
-            const int out = ::open(f.name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-            const auto size = static_cast<ssize_t>(f.bytes.size());
-            if (out < 0 || ::write(out, f.bytes.constData(), f.bytes.size()) != size ||
-                ::close(out) != 0)
-                throw std::runtime_error("cannot write " + f.name + ": " + std::strerror(errno));
-        }
-    });
-    std::printf("files=%zu\n", files.size());
     return 0;
 }
 
