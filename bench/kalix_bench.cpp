@@ -11,9 +11,14 @@
 //   kalix_bench idle <site> <passes>    passes with nothing new: CPU time per pass
 //   kalix_bench raw-write <from> <to>   baseline: the files below <from>, read beforehand,
 //                                       written below <to> with open/write/close
+//   kalix_bench raw-hand-over <from> <to> <marker folder>
+//                                       floor: the same with a look at the marker folder,
+//                                       a temporary name and a rename a file
+//   kalix_bench read-records <file.db>  floor: the Q record query through SQLite's C API
 //   kalix_bench pack <day folder>       the cleaner's packing of one day folder
 //   kalix_bench clean <site> <hours>    the cleaner's deletion over the input and channel
 //                                       folders of kalix_cleaner.ini
+#include "bench/catchup_floor.h"
 #include "cleaner/cleaning/cleaning_rules.h"
 #include "cleaner/cleaning/zip_packing.h"
 #include "shared/cleaner_routines/cleaner_routines.h"
@@ -25,19 +30,14 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <exception>
 #include <functional>
@@ -155,38 +155,6 @@ int idle(const QString& site, int passes) {
     return 0;
 }
 
-// The floor of a catch-up's file writing: the same bytes under the same names, read into
-// memory beforehand and written with the system's own calls, one open, write and close a
-// file; nothing of Qt runs in the timed part.
-int raw_write(const QString& from, const QString& to) {
-    struct file {
-        std::string name;
-        QByteArray bytes;
-    };
-    std::vector<file> files;
-    QDirIterator found(from, QDir::Files, QDirIterator::Subdirectories);
-    while (found.hasNext()) {
-        const QString name = found.next();
-        QFile in(name);
-        if (!in.open(QIODevice::ReadOnly))
-            throw std::runtime_error("cannot read " + name.toStdString());
-        const QString target = to + name.mid(from.size());
-        QDir().mkpath(QFileInfo(target).path());
-        files.push_back({QFile::encodeName(target).toStdString(), in.readAll()});
-    }
-    timed([&] {
-        for (const file& f : files) {
-            const int out = ::open(f.name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-            const auto size = static_cast<ssize_t>(f.bytes.size());
-            if (out < 0 || ::write(out, f.bytes.constData(), f.bytes.size()) != size ||
-                ::close(out) != 0)
-                throw std::runtime_error("cannot write " + f.name + ": " + std::strerror(errno));
-        }
-    });
-    std::printf("files=%zu\n", files.size());
-    return 0;
-}
-
 int pack(const QString& day) {
     int files = 0, archives = 0;
     timed([&] { files = no_kalix_files_moved_to_zip_files(day, archives, [](const QString&) {}); });
@@ -240,6 +208,10 @@ int main(int argc, char* argv[]) {
             return idle(args[1], args[2].toInt());
         if (command == QLatin1String("raw-write") && args.size() == 3)
             return raw_write(args[1], args[2]);
+        if (command == QLatin1String("raw-hand-over") && args.size() == 4)
+            return raw_hand_over(args[1], args[2], args[3]);
+        if (command == QLatin1String("read-records") && args.size() == 2)
+            return read_records(args[1]);
         if (command == QLatin1String("pack") && args.size() == 2)
             return pack(args[1]);
         if (command == QLatin1String("clean") && args.size() == 3)

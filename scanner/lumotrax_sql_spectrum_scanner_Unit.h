@@ -33,6 +33,7 @@ class pass_engine;
 class source_health;
 class source_progress;
 class spectrum_plot;
+class status_file_writer;
 class sprachen;
 class step_health;
 class window_record_source;
@@ -225,6 +226,7 @@ private:
     std::unique_ptr<source_health> p_health_;
     std::unique_ptr<source_health> sr_health_;
     std::unique_ptr<source_health> csv_view_health_;
+    std::unique_ptr<status_file_writer> status_writer_;
     QDateTime started_;
 
     void create_engine();

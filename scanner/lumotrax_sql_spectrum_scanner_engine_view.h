@@ -3,6 +3,7 @@
 #include "scanner/bridge/pass_engine.h"
 #include "scanner/bridge/source_health.h"
 #include "scanner/bridge/source_progress.h"
+#include "scanner/bridge/status_file.h"
 #include "scanner/bridge/step_health.h"
 #include "scanner/lumotrax_sql_spectrum_scanner_Unit.h"
 #include "scanner/window_record_source.h"

@@ -46,6 +46,7 @@ void TLumotrax_spectrum_scanner_main::engine_view::progress(const QString& text)
     window_.progress_shown_ = true;
     window_.action_label->setText(text);
     window_.action_label->repaint();
+    window_.messages->show_held_lines();
     window_.messages->viewport()->repaint();
 }
 
@@ -59,8 +60,9 @@ void TLumotrax_spectrum_scanner_main::engine_view::spectrum_written(const QStrin
                                                                     const QString& file_name,
                                                                     const QString& wavelengths,
                                                                     const QString& values) {
-    window_.spectrum_plot_view->spectrum_written(channel, file_name, QDateTime::currentDateTime(),
-                                                 wavelengths, values);
+    // The UTC clock needs no look at the time zone for every file; the plot shows local time.
+    window_.spectrum_plot_view->spectrum_written(
+        channel, file_name, QDateTime::currentDateTimeUtc(), wavelengths, values);
 }
 
 TLumotrax_spectrum_scanner_main::~TLumotrax_spectrum_scanner_main() {
@@ -110,6 +112,7 @@ void TLumotrax_spectrum_scanner_main::timer_action() {
     if (start_flag)
         return;
     Timer1->stop();
+    const message_memo::appends_held held(*messages);
     const QDateTime pass_start = QDateTime::currentDateTime();
     QElapsedTimer pass_time;
     pass_time.start();

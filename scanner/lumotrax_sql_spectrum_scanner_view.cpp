@@ -49,6 +49,7 @@ void TLumotrax_spectrum_scanner_main::build_operator_view() {
     q_health_ = std::make_unique<source_health>();
     p_health_ = std::make_unique<source_health>();
     sr_health_ = std::make_unique<source_health>();
+    status_writer_ = std::make_unique<status_file_writer>();
     csv_view_health_ = std::make_unique<source_health>();
     health_strip_view = new health_strip;
     spectrum_plot_view = new spectrum_plot;
@@ -132,7 +133,7 @@ void TLumotrax_spectrum_scanner_main::update_operator_view(const QDateTime& pass
     status.sources = source_statuses(now);
     health_strip_view->show_sources(status.sources, now);
     spectrum_plot_view->refresh_when_due();
-    if (!write_status_file(status_file(), status, now))
+    if (!status_writer_->after_pass(status_file(), status, now))
         messages->board().post_error(QStringLiteral("The status file %1 could not be written.")
                                          .arg(platform::native_path(status_file())),
                                      QStringLiteral("status.json"));

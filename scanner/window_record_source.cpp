@@ -18,7 +18,6 @@ record_cursor& window_record_source::new_records(std::int64_t index) {
     grids_.clear();
     window_.last_processed_record = index;
     window_.update_query();
-    cursor_.opened();
     return cursor_;
 }
 
@@ -27,7 +26,6 @@ record_cursor& window_record_source::records_in(const id_ranges& ids, int max_ra
     records.close();
     records.set_text(restricted_query_(ids.sql_condition(max_ranges)));
     records.open();
-    cursor_.opened();
     return cursor_;
 }
 
@@ -52,6 +50,5 @@ void window_record_source::step_done() {
 
 record_cursor& window_record_source::current_records() {
     grids_.clear();
-    cursor_.opened();
     return cursor_;
 }

@@ -4,12 +4,6 @@
 
 dataset_cursor::dataset_cursor(database::sql_dataset& records) : records_(records) {}
 
-void dataset_cursor::opened() {
-    columns_.clear();
-    for (const QString& name : records_.field_names())
-        columns_.insert(name.toLower());
-}
-
 bool dataset_cursor::eof() const {
     return records_.eof();
 }
@@ -19,7 +13,7 @@ void dataset_cursor::next() {
 }
 
 void dataset_cursor::require(const QString& column) const {
-    if (!columns_.contains(column.toLower()))
+    if (!records_.has_column(column))
         throw std::runtime_error(
             QStringLiteral("The record set has no column %1.").arg(column).toStdString());
 }

@@ -2,20 +2,16 @@
 
 #include "scanner/bridge/record_cursor.h"
 
-#include <QSet>
-
 namespace database {
 class sql_dataset;
 }
 
-// The records of an open dataset. The column check comes first, so a column the table
+// The records of the dataset's open record set. The column check comes first, so a column the table
 // lacks (the environment's fault) is told apart from a value that does not convert (the
 // record's).
 class dataset_cursor final : public record_cursor {
 public:
     explicit dataset_cursor(database::sql_dataset& records);
-    // Takes the columns of the dataset's new record set.
-    void opened();
 
     bool eof() const override;
     void next() override;
@@ -25,6 +21,5 @@ public:
 
 private:
     database::sql_dataset& records_;
-    QSet<QString> columns_; // lower case
     void require(const QString& column) const;
 };

@@ -108,6 +108,7 @@ QDateTime pass_engine::now() const {
 }
 
 void pass_engine::run_step(source_progress& source, record_source& database) {
+    channels_.clear();
     source.expire_gaps(now().toMSecsSinceEpoch());
     walk w;
     w.ordered = source.kind == source_kind::lumotrax_p;
@@ -134,6 +135,7 @@ void pass_engine::run_step(source_progress& source, record_source& database) {
 }
 
 void pass_engine::rerun_q(record_source& database, record_cursor& records, std::int64_t index) {
+    channels_.clear();
     walk w;
     w.mode = walk_mode::rerun;
     walk_q(nullptr, database, records, w);
@@ -203,7 +205,7 @@ void pass_engine::walk_q(source_progress* source, record_source& database, recor
             if (w.processed % 2000 == 0)
                 board_.trim(board_lines_kept);
         }
-        show_progress(QStringLiteral("Lumotrax Q: %1 records ...").arg(w.read));
+        show_progress(u"Lumotrax Q", w.read);
         w.in_progress.reset();
         records.next();
     }
@@ -252,7 +254,7 @@ void pass_engine::walk_p(source_progress* source, record_source& database, recor
                          true);
             }
         });
-        show_progress(QStringLiteral("Lumotrax P: %1 records ...").arg(w.read));
+        show_progress(u"Lumotrax P", w.read);
         w.in_progress.reset();
         records.next();
     }
@@ -324,7 +326,7 @@ void pass_engine::walk_sheetresistance(source_progress* source, record_cursor& r
         if (w.processed > 0 && w.processed % 20 == 0 && w.in_progress &&
             w.mode != walk_mode::late_records)
             board_.post(QString::number(w.processed) + QStringLiteral(" records processed."));
-        show_progress(QStringLiteral("Sheet resistance: %1 records ...").arg(w.read));
+        show_progress(u"Sheet resistance", w.read);
         w.in_progress.reset();
         records.next();
     }
@@ -537,19 +539,29 @@ void pass_engine::post_unwritten_folders() {
     unwritten_.clear();
 }
 
-void pass_engine::show_progress(const QString& text) {
+void pass_engine::show_progress(QStringView source, int records) {
+    // Called for every record: the text is made only when it is shown.
     if (since_progress_.elapsed() < progress_interval_ms)
         return;
     since_progress_.restart();
-    observer_.progress(text);
+    observer_.progress(source.toString() + QStringLiteral(": %1 records ...").arg(records));
 }
 
 destination pass_engine::channel(const QString& result_name) {
-    // The marker is read for every file name: the product may change within a pass.
-    const destination where = channel_destination(site, marker_.read(site.kalix_path), result_name);
-    product = where.product;
-    observer_.product_read(where.product);
-    return where;
+    // The marker is read for every file name: the product may change within a pass. The
+    // folders it leads to are kept for the step, as the translation tables are.
+    const QString current = marker_.read(site.kalix_path);
+    if (current != channels_product_ || site.kalix_path != channels_root_) {
+        channels_.clear();
+        channels_product_ = current;
+        channels_root_ = site.kalix_path;
+    }
+    auto known = channels_.constFind(result_name);
+    if (known == channels_.cend())
+        known = channels_.insert(result_name, channel_destination(site, current, result_name));
+    product = known->product;
+    observer_.product_read(known->product);
+    return *known;
 }
 
 QString pass_engine::load_in_file_name(const QString& load_id) {
@@ -570,7 +582,8 @@ void pass_engine::write_xy(record_source& database, record_cursor& records, reco
     meta.destination = full_name;
     const QString name = full_name.mid(full_name.lastIndexOf(platform::path_separator()) + 1);
     check_file_name(full_name);
-    if (where.folder.isEmpty() || !platform::folder_exists(where.folder)) {
+    // No look at the folder beforehand: the create of the file tells a missing one.
+    if (where.folder.isEmpty()) {
         check_missing_folder(where);
         ++unwritten_[where.folder];
         return;

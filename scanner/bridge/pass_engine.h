@@ -6,10 +6,12 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QMap>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <cstdint>
 #include <functional>
@@ -114,10 +116,14 @@ private:
     void ask_late_records(source_progress& source, record_source& database);
     void summary(const source_progress* source, const walk& w, std::int64_t index);
     void keep_stored(source_progress& source);
-    void show_progress(const QString& text);
+    void show_progress(QStringView source, int records);
 
     // Writing the files.
     product_marker marker_;
+    // The channel folders of the current product by result name, for one step.
+    QHash<QString, destination> channels_;
+    QString channels_product_;
+    QString channels_root_;
     void write_xy(record_source& database, record_cursor& records, record_meta& meta,
                   const destination& where, const QString& name, bool trimmed);
     destination channel(const QString& result_name);

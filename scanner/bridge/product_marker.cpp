@@ -37,8 +37,11 @@ QString product_marker::read(const QString& kalix_path) {
     folder_ = folder;
     status_ = now;
     // Every change of the folder's entries sets its modification time to the time of the
-    // change. Two seconds cover the coarsest clock of a file system in use (FAT's).
-    constexpr std::int64_t moment_ns = 2000000000;
+    // change, in the file system's steps: a listing taken within one step of the last change
+    // may miss a second change in that step. A time with a fraction of a second comes from a
+    // fine clock (a kernel tick, well under 0.1 s); whole seconds may be steps of one or
+    // two (FAT's) seconds.
+    const std::int64_t moment_ns = now.modified_ns % 1000000000 != 0 ? 100000000 : 2000000000;
     const std::int64_t listed_ns = std::int64_t(listed.tv_sec) * 1000000000 + listed.tv_nsec;
     trusted_ = now.modified_ns < listed_ns - moment_ns;
     return name_;

@@ -78,3 +78,32 @@ QByteArray status_json(const program_status& status, const QDateTime& now) {
 bool write_status_file(const QString& path, const program_status& status, const QDateTime& now) {
     return platform::write_file_atomically(path, status_json(status, now));
 }
+
+namespace {
+
+// What a monitor must see at once: whether each source is configured and in error, why,
+// and how many records it set aside.
+QString states_of(const program_status& status) {
+    QString states;
+    for (const source_status& source : status.sources)
+        states += source.name + u'|' + QString::number(source.configured) +
+                  QString::number(source.failing) + u'|' + source.last_error + u'|' +
+                  QString::number(source.set_aside) + u'\n';
+    return states;
+}
+
+} // namespace
+
+bool status_file_writer::after_pass(const QString& path, const program_status& status,
+                                    const QDateTime& now) {
+    QString states = states_of(status);
+    const bool due =
+        !written_ || states != states_ || now < *written_ || written_->msecsTo(now) >= 1000;
+    if (!due)
+        return true;
+    if (!write_status_file(path, status, now))
+        return false;
+    written_ = now;
+    states_ = std::move(states);
+    return true;
+}

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 // What status.json tells a plant monitor after every pass.
@@ -23,3 +24,15 @@ struct program_status {
 QByteArray status_json(const program_status& status, const QDateTime& now);
 // Replaces `path` atomically; false when it could not be written.
 bool write_status_file(const QString& path, const program_status& status, const QDateTime& now);
+
+// status.json after each pass, written when a source's state changed or a second has passed
+// since the last write: the passes of a catch-up follow each other without a pause.
+class status_file_writer {
+public:
+    // False when the file was due and could not be written (it is due again next time).
+    bool after_pass(const QString& path, const program_status& status, const QDateTime& now);
+
+private:
+    QString states_;
+    std::optional<QDateTime> written_;
+};

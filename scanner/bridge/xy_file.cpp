@@ -45,22 +45,55 @@ void append_8bit(QByteArray& out, QStringView text) {
     }
 }
 
+QStringView field_of(QStringView text, xy_fields fields) {
+    return fields == xy_fields::trimmed ? trim_blanks_view(text) : text;
+}
+
+// Any text: characters beyond ASCII go through the code page one by one.
+QByteArray any_content(const QString& wavelengths, const QString& values, xy_fields fields,
+                       qsizetype lines) {
+    QByteArray out;
+    out.reserve(wavelengths.size() + values.size() + 3 * lines);
+    field_reader w(wavelengths);
+    field_reader v(values);
+    while (!v.done()) {
+        append_8bit(out, field_of(w.next(), fields));
+        out.append('\t');
+        append_8bit(out, field_of(v.next(), fields));
+        out.append("\r\n", 2);
+    }
+    return out;
+}
+
+// Copies ASCII text to `at`; false at the first character beyond ASCII.
+bool copy_ascii(QStringView text, char*& at) {
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+        *at++ = static_cast<char>(c.unicode());
+    }
+    return true;
+}
+
 } // namespace
 
 QByteArray xy_file_content(const QString& wavelengths, const QString& values, xy_fields fields) {
-    // Built straight into bytes: a catch-up writes one of these per record.
-    QByteArray out;
-    out.reserve(wavelengths.size() + values.size() + 3 * (values.count(u';') + 1));
+    // A catch-up writes one of these per record: numbers are ASCII, so the bytes are
+    // written straight into a buffer of the largest size they can take.
+    const qsizetype lines = values.count(u';') + 1;
+    QByteArray out(wavelengths.size() + values.size() + 3 * lines, Qt::Uninitialized);
+    char* at = out.data();
     field_reader w(wavelengths);
     field_reader v(values);
-    const auto field = [fields](QStringView text) {
-        return fields == xy_fields::trimmed ? trim_blanks_view(text) : text;
-    };
     while (!v.done()) {
-        append_8bit(out, field(w.next()));
-        out.append('\t');
-        append_8bit(out, field(v.next()));
-        out.append("\r\n", 2);
+        if (!copy_ascii(field_of(w.next(), fields), at))
+            return any_content(wavelengths, values, fields, lines);
+        *at++ = '\t';
+        if (!copy_ascii(field_of(v.next(), fields), at))
+            return any_content(wavelengths, values, fields, lines);
+        *at++ = '\r';
+        *at++ = '\n';
     }
+    out.truncate(at - out.constData());
     return out;
 }

@@ -57,7 +57,8 @@ void spectrum_plot::refresh() {
     since_refresh_.start();
     for (const auto& [channel, p] : pending_) {
         const QString name = p.file_name.mid(p.file_name.lastIndexOf(u'/') + 1).section(u'\\', -1);
-        shown_[channel] = channel_plot{name, p.written, prepare_spectrum(p.wavelengths, p.values)};
+        shown_[channel] =
+            channel_plot{name, p.written.toLocalTime(), prepare_spectrum(p.wavelengths, p.values)};
     }
     pending_.clear();
     update();

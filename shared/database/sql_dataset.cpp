@@ -119,6 +119,7 @@ void sql_dataset::open() {
 void sql_dataset::close() {
     query_.reset();
     columns_.reset();
+    places_.clear();
     eof_ = true;
 }
 
@@ -160,7 +161,7 @@ QVariant sql_dataset::field(const QString& name) const {
         connection();
         fail(QStringLiteral("The query is not open; field %1 cannot be read.").arg(name));
     }
-    const int index = columns().indexOf(name);
+    const int index = column_index(name);
     if (index < 0)
         fail(QStringLiteral("Field '%1' not found.").arg(name));
     if (eof_)
@@ -178,12 +179,25 @@ const QSqlRecord& sql_dataset::columns() const {
     return *columns_;
 }
 
+int sql_dataset::column_index(const QString& name) const {
+    for (const auto& [known, index] : places_)
+        if (known == name)
+            return index;
+    const int index = columns().indexOf(name);
+    places_.emplace_back(name, index);
+    return index;
+}
+
+bool sql_dataset::has_column(const QString& name) const {
+    return query_ && column_index(name) >= 0;
+}
+
 QString sql_dataset::field_text(const QString& name) const {
     const QVariant value = field(name);
     if (value.isNull())
         return {};
     QString text = value.toString();
-    if (columns().field(name).typeID() == odbc_guid_type && text.size() == 36)
+    if (columns().field(column_index(name)).typeID() == odbc_guid_type && text.size() == 36)
         text = u'{' + text.toUpper() + u'}';
     return text;
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace database {
@@ -54,6 +55,8 @@ public:
     // separators).
     double field_float(const QString& name) const;
     QStringList field_names() const;
+    // Whether the open record set has the column (names ignore case).
+    bool has_column(const QString& name) const;
 
     // From now on every open() also keeps a copy of the first `row_limit` rows (0: none),
     // so a grid can show the result without running the text again. The rows are read
@@ -72,6 +75,9 @@ private:
     // The columns of the open record set (names and types), read once.
     mutable std::optional<QSqlRecord> columns_;
     const QSqlRecord& columns() const;
+    // The places of the columns asked for by name: a pass reads the same few of every record.
+    mutable std::vector<std::pair<QString, int>> places_;
+    int column_index(const QString& name) const;
     void fail(const QString& what) const;
     // A field as an integer of `bits` (32 or 64) bits, with the errors of field_integer.
     std::int64_t integer_field(const QString& name, int bits) const;

@@ -21,16 +21,20 @@ QString message_log::file_for(const QDate& day) const {
 }
 
 bool message_log::write(const QDateTime& when, const QString& line, QString* error) {
-    if (!QDir().mkpath(folder_)) {
-        if (error)
-            *error = QStringLiteral("cannot create the folder");
-        return false;
-    }
     QFile file(file_for(when.date()));
+    // The folder is made when the file cannot be opened without it: a line comes every few
+    // records in a catch-up.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        if (error)
-            *error = file.errorString();
-        return false;
+        if (!QDir().mkpath(folder_)) {
+            if (error)
+                *error = QStringLiteral("cannot create the folder");
+            return false;
+        }
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+            if (error)
+                *error = file.errorString();
+            return false;
+        }
     }
     const QByteArray entry = (when.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) +
                               QStringLiteral("  ") + line + QStringLiteral("\r\n"))

@@ -13,8 +13,31 @@ message_memo::message_memo(const QString& log_folder, QWidget* parent)
     board_.changed = [this](const board::message_board::change& change) { follow(change); };
 }
 
+message_memo::appends_held::appends_held(message_memo& memo) : memo_(memo) {
+    ++memo_.holds_;
+}
+
+message_memo::appends_held::~appends_held() {
+    if (--memo_.holds_ == 0)
+        memo_.show_held_lines();
+}
+
+void message_memo::show_held_lines() {
+    if (held_.isEmpty())
+        return;
+    // One block a line, laid out in one go.
+    appendPlainText(held_.join(u'\n'));
+    held_.clear();
+}
+
 void message_memo::follow(const board::message_board::change& change) {
     using kind = board::message_board::change::kind;
+    if (change.what == kind::appended && holds_ > 0) {
+        held_ += change.lines;
+        return;
+    }
+    // Changes of earlier lines count the lines in the memo: the waiting ones go in first.
+    show_held_lines();
     switch (change.what) {
     case kind::appended:
         for (const QString& line : change.lines)

@@ -14,7 +14,25 @@ public:
 
     board::message_board& board() { return board_; }
 
+    // While one is held (a pass runs), appended lines wait and go into the memo together when
+    // the last is released or the lines are shown: a catch-up posts a line every 20 records,
+    // and laying each out on its own costs more than writing the files.
+    class appends_held {
+    public:
+        explicit appends_held(message_memo& memo);
+        ~appends_held();
+        appends_held(const appends_held&) = delete;
+        appends_held& operator=(const appends_held&) = delete;
+
+    private:
+        message_memo& memo_;
+    };
+    // Puts the waiting lines into the memo now.
+    void show_held_lines();
+
 private:
     board::message_board board_;
+    int holds_ = 0;
+    QStringList held_;
     void follow(const board::message_board::change& change);
 };

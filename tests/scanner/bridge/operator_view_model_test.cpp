@@ -236,4 +236,58 @@ TEST(status_file, written_and_read_back_through_error_and_recovery) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).filter(QStringLiteral("status")).size(), 1);
 }
 
+// Passes of a catch-up follow each other: the file is written at most once a second unless a
+// source's state changes, and a write that failed is due again.
+TEST(status_file, written_once_a_second_or_when_a_state_changes) {
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("status.json"));
+    status_file_writer writer;
+    program_status status;
+    status.sources.resize(1);
+    status.sources[0].name = QStringLiteral("Lumotrax Q");
+    status.sources[0].configured = true;
+    const auto last_pass_written = [&] {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return QDateTime();
+        return QDateTime::fromString(QJsonDocument::fromJson(file.readAll())
+                                         .object()[QStringLiteral("last_pass")]
+                                         .toString(),
+                                     Qt::ISODateWithMs);
+    };
+    struct step {
+        int at_ms;
+        bool failing;
+        std::int64_t set_aside;
+        bool written;
+    };
+    const step steps[] = {
+        {0, false, 0, true},    // the first pass
+        {300, false, 0, false}, // nothing changed within the second
+        {600, true, 0, true},   // the source fails
+        {900, true, 0, false},  //
+        {1200, true, 1, true},  // a record set aside
+        {2100, true, 1, false}, //
+        {2200, true, 1, true},  // a second since the last write
+        {1000, true, 1, true},  // the clock went back
+    };
+    for (const step& s : steps) {
+        SCOPED_TRACE(s.at_ms);
+        const QDateTime now = noon.addMSecs(s.at_ms);
+        status.last_pass = now;
+        status.sources[0].failing = s.failing;
+        status.sources[0].set_aside = s.set_aside;
+        const QDateTime before = last_pass_written();
+        EXPECT_TRUE(writer.after_pass(path, status, now));
+        EXPECT_EQ(last_pass_written(), s.written ? now : before);
+    }
+
+    // A folder that is not there: the write fails, and is tried at the next pass.
+    const QString nowhere = QDir(dir.path()).filePath(QStringLiteral("gone/status.json"));
+    EXPECT_FALSE(writer.after_pass(nowhere, status, noon.addSecs(10)));
+    QDir(dir.path()).mkdir(QStringLiteral("gone"));
+    EXPECT_TRUE(writer.after_pass(nowhere, status, noon.addSecs(10).addMSecs(100)));
+    EXPECT_TRUE(QFile::exists(nowhere));
+}
+
 } // namespace

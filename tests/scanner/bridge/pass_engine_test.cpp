@@ -329,8 +329,6 @@ TEST_F(pass_engine_test, environment_faults_are_waited_out) {
     }
 }
 
-// A database lost midway, or a program killed midway: what was delivered is not written
-// again, also after a restart from the stored files.
 TEST_F(pass_engine_test, a_product_switched_between_two_records_of_a_pass_takes_the_next_one) {
     const QString markers = path(QStringLiteral("kalix/database/current_product"));
     const QString other = kalix_ + QStringLiteral("database/products/Other/measurements/T/new");
@@ -362,6 +360,8 @@ TEST_F(pass_engine_test, a_product_switched_between_two_records_of_a_pass_takes_
     }
 }
 
+// A database lost midway, or a program killed midway: what was delivered is not written
+// again, also after a restart from the stored files.
 TEST_F(pass_engine_test, records_delivered_before_a_break_are_not_written_again) {
     memory_source db(source_kind::lumotrax_q);
     add_q(db, 1, 6);

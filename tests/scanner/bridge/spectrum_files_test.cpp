@@ -132,6 +132,7 @@ TEST(xy_file, lines_follow_the_values_text) {
         {";;", "1", xy_fields::trimmed, "\t1\r\n"},
         // 8-bit text in Windows-1252; what it cannot hold becomes "?".
         {"\xE2\x82\xAC;\xC3\xA9", "\xE4\xB8\xAD;x", xy_fields::unchanged, "\x80\t?\r\n\xE9\tx\r\n"},
+        {"380;381", " 0.1 ; \xC3\xA9 ", xy_fields::trimmed, "380\t0.1\r\n381\t\xE9\r\n"},
     };
     for (const xy_case& c : cases)
         EXPECT_EQ(xy_file_content(QString::fromUtf8(c.wavelengths), QString::fromUtf8(c.values),

@@ -201,6 +201,32 @@ TEST_F(message_board_test, the_memo_shows_exactly_the_board) {
     EXPECT_TRUE(memo.isReadOnly());
 }
 
+TEST_F(message_board_test, lines_held_during_a_pass_arrive_in_order) {
+    message_memo memo(QString{});
+    auto& messages = memo.board();
+    const auto shown = [&memo] { return memo.toPlainText(); };
+    messages.post(QStringLiteral("before"));
+    {
+        const message_memo::appends_held pass(memo);
+        const message_memo::appends_held inner(memo);
+        for (int i = 1; i <= 5; ++i)
+            messages.post(QString::number(i));
+        EXPECT_EQ(shown(), QStringLiteral("before"));
+        // Changes of earlier lines bring the waiting ones in first.
+        messages.trim(3);
+        EXPECT_EQ(shown(), QStringLiteral("3\n4\n5"));
+        messages.post_error(QStringLiteral("err"));
+        messages.post_error(QStringLiteral("err"));
+        EXPECT_EQ(shown(), messages.lines().join(u'\n'));
+        messages.post(QStringLiteral("a\nb"));
+        memo.show_held_lines();
+        EXPECT_EQ(shown(), messages.lines().join(u'\n'));
+        messages.post(QStringLiteral("last"));
+    }
+    EXPECT_EQ(shown(), messages.lines().join(u'\n'));
+    EXPECT_EQ(memo.document()->blockCount(), messages.lines().size());
+}
+
 TEST_F(message_board_test, the_memo_keeps_no_history_of_its_lines) {
     // A program that posts and trims for months must not keep every line it ever showed.
     message_memo memo(QString{});
