@@ -1,6 +1,6 @@
 // Csv inputs against scan files worked out byte for byte by an independent model
-// (tools/expected_scan_files.py, run by tests/data/csv/golden/regenerate): the GUI-free
-// path of the csv step from the lines of a file to the scan files it writes.
+// (tests/checks/expected_scan_files.py, run by tests/data/csv/golden/regenerate): the
+// GUI-free path of the csv step from the lines of a file to the scan files it writes.
 #include "scanner/csv/csv_reader.h"
 #include "scanner/csv/csv_routing.h"
 #include "shared/basics/scan_data.h"
