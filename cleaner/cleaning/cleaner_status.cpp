@@ -64,12 +64,17 @@ QString byte_count_text(qint64 bytes) {
 QString last_run_line(const std::optional<cleaning_run>& run) {
     if (!run)
         return QStringLiteral("Last run: none yet");
-    return QStringLiteral("Last run %1: %2 deleted, %3 zipped, %4 written, %5 freed, %6 passed "
+    // Packing a few small files can take more room than they did: said as such, not as a
+    // negative amount freed.
+    const QString space = run->bytes_freed < 0
+                              ? byte_count_text(-run->bytes_freed) + QStringLiteral(" more used")
+                              : byte_count_text(run->bytes_freed) + QStringLiteral(" freed");
+    return QStringLiteral("Last run %1: %2 deleted, %3 zipped, %4 written, %5, %6 passed "
                           "over; next run %7")
         .arg(run->started.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")),
              count_text(run->files_deleted, "file", "files"),
              count_text(run->files_zipped, "file", "files"),
-             count_text(run->archives_written, "archive", "archives"),
-             byte_count_text(run->bytes_freed), count_text(run->files_passed_over, "file", "files"),
+             count_text(run->archives_written, "archive", "archives"), space,
+             count_text(run->files_passed_over, "file", "files"),
              run->next_run.toString(QStringLiteral("hh:mm:ss")));
 }

@@ -96,6 +96,9 @@ TEST(last_run_line, says_when_what_and_the_next_run) {
     EXPECT_EQ(last_run_line(run), "Last run 2024-03-05 14:03:12: 3 files deleted, 1 file zipped, "
                                   "1 archive written, 12.3 kB freed, 2 files passed over; "
                                   "next run 14:03:16");
+    run.bytes_freed = -1300;
+    EXPECT_NE(last_run_line(run).indexOf("1 archive written, 1.3 kB more used, 2 files"), -1)
+        << last_run_line(run).toStdString();
 }
 
 } // namespace
