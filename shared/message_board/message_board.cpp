@@ -85,6 +85,11 @@ void message_board::fold_error(const QString& text, const QString& fold_key, boo
         folds_.push_back(fold{fold_key, line_count() - 1, masked, 1, by_kind});
 }
 
+void message_board::keep_log_open(bool on) {
+    if (log_)
+        log_->keep_open(on);
+}
+
 void message_board::trim(int rows) {
     const int excess = line_count() - std::max(rows, 0);
     if (excess <= 0)

@@ -56,6 +56,9 @@ public:
     void trim(int rows);
     void clear();
 
+    // While on, the log's file stays open between lines (see message_log::keep_open).
+    void keep_log_open(bool on);
+
     const QStringList& lines() const { return lines_; }
     int line_count() const { return static_cast<int>(lines_.size()); }
 

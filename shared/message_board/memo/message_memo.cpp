@@ -14,12 +14,15 @@ message_memo::message_memo(const QString& log_folder, QWidget* parent)
 }
 
 message_memo::appends_held::appends_held(message_memo& memo) : memo_(memo) {
-    ++memo_.holds_;
+    if (memo_.holds_++ == 0)
+        memo_.board_.keep_log_open(true);
 }
 
 message_memo::appends_held::~appends_held() {
-    if (--memo_.holds_ == 0)
+    if (--memo_.holds_ == 0) {
+        memo_.board_.keep_log_open(false);
         memo_.show_held_lines();
+    }
 }
 
 void message_memo::show_held_lines() {

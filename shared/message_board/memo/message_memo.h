@@ -15,8 +15,9 @@ public:
     board::message_board& board() { return board_; }
 
     // While one is held (a pass runs), appended lines wait and go into the memo together when
-    // the last is released or the lines are shown: a catch-up posts a line every 20 records,
-    // and laying each out on its own costs more than writing the files.
+    // the last is released or the lines are shown, and the board's log stays open: a
+    // catch-up posts a line every 20 records, and laying each out on its own costs more than
+    // writing the files.
     class appends_held {
     public:
         explicit appends_held(message_memo& memo);

@@ -135,17 +135,32 @@ TEST_F(message_board_test, passwords_never_reach_board_or_log) {
 }
 
 TEST_F(message_board_test, every_line_goes_to_the_daily_log_with_date_and_time) {
-    board::message_board messages(log_folder(), clock());
-    messages.post(QStringLiteral("Größe µm\nzweite"));
-    now = QDateTime(QDate(2026, 12, 11), QTime(0, 0, 1));
-    messages.post(QStringLiteral("next day"));
-
-    EXPECT_EQ(log_text(QDate(2026, 12, 10)),
-              QStringLiteral("2026-12-10 08:30:05  Größe µm\r\n2026-12-10 08:30:05  zweite\r\n"));
-    EXPECT_EQ(log_text(QDate(2026, 12, 11)), QStringLiteral("2026-12-11 00:00:01  next day\r\n"));
-    // Trimming the board leaves the history alone.
-    messages.trim(0);
-    EXPECT_TRUE(log_text(QDate(2026, 12, 10)).contains(QStringLiteral("zweite")));
+    // Also while a pass keeps the file open: every line is in the file at once.
+    for (const bool kept_open : {false, true}) {
+        SCOPED_TRACE(kept_open ? "kept open" : "opened per line");
+        QDir(log_folder()).removeRecursively();
+        now = QDateTime(QDate(2026, 12, 10), QTime(8, 30, 5));
+        board::message_board messages(log_folder(), clock());
+        messages.keep_log_open(kept_open);
+        messages.post(QStringLiteral("Größe µm\nzweite"));
+        EXPECT_EQ(
+            log_text(QDate(2026, 12, 10)),
+            QStringLiteral("2026-12-10 08:30:05  Größe µm\r\n2026-12-10 08:30:05  zweite\r\n"));
+        now = QDateTime(QDate(2026, 12, 11), QTime(0, 0, 1));
+        messages.post(QStringLiteral("next day"));
+        EXPECT_EQ(log_text(QDate(2026, 12, 11)),
+                  QStringLiteral("2026-12-11 00:00:01  next day\r\n"));
+        // The folder goes away in the middle of a pass: made again for the next line.
+        QDir(log_folder()).removeRecursively();
+        // (Windows keeps an open file and its folder.)
+        messages.post(QStringLiteral("again"));
+        EXPECT_TRUE(log_text(QDate(2026, 12, 11))
+                        .endsWith(QStringLiteral("2026-12-11 00:00:01  again\r\n")));
+        messages.keep_log_open(false);
+        // Trimming the board leaves the history alone.
+        messages.trim(0);
+        EXPECT_TRUE(log_text(QDate(2026, 12, 11)).contains(QStringLiteral("again")));
+    }
 }
 
 TEST_F(message_board_test, logs_older_than_thirty_days_go_at_start_up) {
