@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <stdexcept>
@@ -53,11 +54,17 @@ QString system_error(int error) {
 }
 #endif
 
+// A temporary file: its name, and on POSIX systems that name as the system takes it.
+struct temp_file {
+    QString name;
+    QByteArray encoded;
+};
+
 // The content under a new temporary name in `folder`; nothing when the folder does not
 // exist and `may_be_missing`. Other failures raise and leave no file behind.
-std::optional<QString> write_own_temp_file(const QString& folder, const QByteArray& content,
-                                           const hand_over_durability& durability,
-                                           bool may_be_missing) {
+std::optional<temp_file> write_own_temp_file(const QString& folder, const QByteArray& content,
+                                             const hand_over_durability& durability,
+                                             bool may_be_missing) {
 #ifdef Q_OS_WIN
     if (may_be_missing && !platform::folder_exists(folder))
         return std::nullopt;
@@ -66,7 +73,7 @@ std::optional<QString> write_own_temp_file(const QString& folder, const QByteArr
         QFile::remove(temp);
         fail(QStringLiteral("Cannot flush file \"%1\" to disk.").arg(temp));
     }
-    return temp;
+    return temp_file{temp, {}};
 #else
     // One create, one write and one close: the create itself tells a missing folder.
     const QString temp = own_temp_name(folder);
@@ -103,7 +110,7 @@ std::optional<QString> write_own_temp_file(const QString& folder, const QByteArr
         ::unlink(raw.constData());
         fail(QStringLiteral("Cannot write file \"%1\". %2").arg(temp, system_error(error)));
     }
-    return temp;
+    return temp_file{temp, raw};
 #endif
 }
 
@@ -126,12 +133,19 @@ bool hand_over_file(const QString& file_name, const QByteArray& content,
     const QString folder = end > 0 ? file_name.left(end) : QString();
     if (folder.isEmpty())
         return false;
-    const std::optional<QString> temp = write_own_temp_file(folder, content, durability, true);
+    const std::optional<temp_file> temp = write_own_temp_file(folder, content, durability, true);
     if (!temp)
         return false;
-    if (!platform::rename_replacing(*temp, file_name)) {
-        QFile::remove(*temp);
-        fail(QStringLiteral("Error renaming file %1 to %2").arg(*temp, file_name));
+#ifdef Q_OS_WIN
+    const bool renamed = platform::rename_replacing(temp->name, file_name);
+#else
+    // The temporary name is not encoded a second time: a catch-up renames a file a record.
+    const bool renamed =
+        ::rename(temp->encoded.constData(), QFile::encodeName(file_name).constData()) == 0;
+#endif
+    if (!renamed) {
+        QFile::remove(temp->name);
+        fail(QStringLiteral("Error renaming file %1 to %2").arg(temp->name, file_name));
     }
     note_written(file_name, durability);
     return true;
@@ -139,7 +153,7 @@ bool hand_over_file(const QString& file_name, const QByteArray& content,
 
 bool hand_over_new_file(const QString& folder, const QString& name, const QByteArray& content,
                         const hand_over_durability& durability) {
-    const QString temp = *write_own_temp_file(folder, content, durability, false);
+    const QString temp = write_own_temp_file(folder, content, durability, false)->name;
     if (platform::rename_no_overwrite(temp, folder + name)) {
         note_written(folder + name, durability);
         return true;

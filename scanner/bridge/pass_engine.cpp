@@ -581,9 +581,10 @@ void pass_engine::write_xy(record_source& database, record_cursor& records, reco
                            const destination& where, const QString& full_name, bool trimmed) {
     meta.destination = full_name;
     const QString name = full_name.mid(full_name.lastIndexOf(platform::path_separator()) + 1);
-    check_file_name(full_name);
-    // No look at the folder beforehand: the create of the file tells a missing one.
+    // No look at the folder beforehand: the create of the file tells a missing one. A name
+    // too long is found by the delivery.
     if (where.folder.isEmpty()) {
+        check_file_name(full_name);
         check_missing_folder(where);
         ++unwritten_[where.folder];
         return;

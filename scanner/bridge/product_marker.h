@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -21,7 +22,11 @@ private:
         std::int64_t modified_ns = 0, changed_ns = 0;
         bool operator==(const folder_status&) const = default;
     };
-    QString folder_;
+    // The KALIX path of the last listing.
+    QString listed_root_;
+    // The marker folder of the last KALIX path asked for, as the system names it.
+    QString root_;
+    QByteArray encoded_;
     folder_status status_;
     QString name_;
     bool trusted_ = false;

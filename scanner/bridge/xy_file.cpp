@@ -79,8 +79,9 @@ bool copy_ascii(QStringView text, char*& at) {
 
 QByteArray xy_file_content(const QString& wavelengths, const QString& values, xy_fields fields) {
     // A catch-up writes one of these per record: numbers are ASCII, so the bytes are
-    // written straight into a buffer of the largest size they can take.
-    const qsizetype lines = values.count(u';') + 1;
+    // written straight into a buffer of the largest size they can take (a line a value
+    // field, so at most one more than the values' characters).
+    const qsizetype lines = values.size() + 1;
     QByteArray out(wavelengths.size() + values.size() + 3 * lines, Qt::Uninitialized);
     char* at = out.data();
     field_reader w(wavelengths);
