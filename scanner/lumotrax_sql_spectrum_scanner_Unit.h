@@ -193,7 +193,8 @@ public:
     source_progress& sheetresistance_progress() { return *sr_progress_; }
     // records_not_delivered.csv in the log folder.
     QString set_aside_file() const;
-    // status.json in the log folder, replaced after every pass.
+    // status.json in the log folder, replaced after a pass (at most once a second unless a
+    // source's state changed).
     QString status_file() const;
     // Each source as the strip and status.json show it.
     std::vector<source_status> source_statuses(const QDateTime& now) const;

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-// What status.json tells a plant monitor after every pass.
+// What status.json tells a plant monitor after a pass.
 struct program_status {
     QString program;
     QString version;
