@@ -126,6 +126,8 @@ class Bench:
         return self.site(name, db, p_db), db
 
     def channels_root(self, site):
+        # The baselines write below the same folders, so that their paths are as long as the
+        # scanner's: every open and rename walks them.
         return os.path.join(site, "kalix", "database", "products", PRODUCT, "measurements")
 
     def channel_output(self, site):
@@ -147,7 +149,7 @@ class Bench:
         produced = self.channel_output(site)
         check(len(produced) == records, "W1: %d files of %d records" % (len(produced), records))
 
-        python_root = os.path.join(self.work, "w1_python")
+        python_root = self.channels_root(os.path.join(self.work, "w1_python"))
         for channel, _ in CHANNELS.values():
             os.makedirs(os.path.join(python_root, channel, "new"))
         raw = self.raw_write(produced, "w1")
@@ -162,7 +164,7 @@ class Bench:
         # the product marker, a temporary name and a rename) and reads the stated record
         # query: both in C, nothing else. Python over this is the best reachable ratio.
         hand_over = self.drive("raw-hand-over", os.path.join(self.work, "w1_made"),
-                               os.path.join(self.work, "w1_hand_over"),
+                               self.channels_root(os.path.join(self.work, "w1_hand_over")),
                                os.path.join(site, "kalix", "database", "current_product"))
         check(hand_over["files"] == records, "W1 floor: %d files" % hand_over["files"])
         query = self.drive("read-records", db)
@@ -184,7 +186,7 @@ class Bench:
         for rel, path in produced.items():
             os.makedirs(os.path.dirname(os.path.join(made, rel)), exist_ok=True)
             os.link(path, os.path.join(made, rel))
-        out = os.path.join(self.work, name + "_raw")
+        out = self.channels_root(os.path.join(self.work, name + "_raw"))
         return self.drive("raw-write", made, out), out
 
     def catchup_rows(self, what, ours, raw, python, records):
@@ -215,7 +217,7 @@ class Bench:
         files = records + records // len(CHANNELS)
         check(len(produced) == files, "W1p: %d files of %d records" % (len(produced), records))
         check(ours["passes"] >= records / 100, "W1p: %d passes for %d records" % (ours["passes"], records))
-        python_root = os.path.join(self.work, "w1p_python")
+        python_root = self.channels_root(os.path.join(self.work, "w1p_python"))
         for channel, _ in CHANNELS.values():
             os.makedirs(os.path.join(python_root, channel, "new"))
         raw = self.raw_write(produced, "w1p")
