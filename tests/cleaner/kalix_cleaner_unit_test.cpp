@@ -647,7 +647,9 @@ TEST_F(cleaner_window, a_run_is_shown_in_one_line_and_written_to_the_status_file
     const qint64 freed = 2 * 700 + 5000 - zip_size;
     // Beside the board's daily logs.
     const QString status_file = w.status_file();
-    ASSERT_TRUE(status_file.startsWith(app_data_folder())) << status_file.toStdString();
+    ASSERT_TRUE(QDir::fromNativeSeparators(status_file)
+                    .startsWith(QDir::fromNativeSeparators(app_data_folder())))
+        << status_file.toStdString();
     ASSERT_TRUE(status_file.endsWith("logs/kalix_cleaner_status.json"));
     const QJsonObject root = QJsonDocument::fromJson(read_file(status_file)).object();
     EXPECT_EQ(root["program"].toString(), "kalix_cleaner");

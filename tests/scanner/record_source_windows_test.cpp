@@ -407,6 +407,9 @@ TEST_F(record_source_windows, ids_beyond_32_bits_are_read_whole) {
 }
 
 TEST_F(record_source_windows, a_database_file_replaced_under_its_name_is_read_at_the_next_connect) {
+#ifdef Q_OS_WIN
+    GTEST_SKIP() << "Windows does not let a database file in use be replaced";
+#endif
     add_spectrum(1, "L1", 1, "Transmission");
     auto q = connected<Tlumotrax_sql_access_form>();
     q->update_query();

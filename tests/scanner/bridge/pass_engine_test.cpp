@@ -340,10 +340,13 @@ TEST_F(pass_engine_test, a_product_switched_between_two_records_of_a_pass_takes_
         take_files(other);
         QDir(markers).removeRecursively();
         write_file(QStringLiteral("kalix/database/current_product/DemoCoating"));
+#ifndef Q_OS_WIN
+        // (Windows lists the marker folder for every name: nothing to settle.)
         if (settled)
             std::filesystem::last_write_time(std::filesystem::path(markers.toStdU16String()),
                                              std::filesystem::file_time_type::clock::now() -
                                                  std::chrono::hours(1));
+#endif
         memory_source db(source_kind::lumotrax_q);
         add_q(db, 1, 3);
         db.on_wavelengths = [&](const QString& result_id) {

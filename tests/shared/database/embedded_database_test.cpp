@@ -443,6 +443,9 @@ TEST_F(embedded_database, reads_64_bit_integers_as_strictly_as_32_bit_ones) {
 }
 
 TEST_F(embedded_database, sees_a_database_file_replaced_under_its_name) {
+#ifdef Q_OS_WIN
+    GTEST_SKIP() << "Windows does not let a database file in use be replaced";
+#endif
     database::sql_dataset query(connection);
     query.set_text(QStringLiteral("select Id from Spectra where Id>1203"));
     EXPECT_EQ(ids(query), (std::vector<int>{1204, 1205}));
