@@ -16,6 +16,8 @@ QString product_marker::read(const QString& kalix_path) {
     return product_marker_name(kalix_path);
 #else
     if (kalix_path != root_ || encoded_.isEmpty()) {
+        // Another installation: nothing of the last listing holds.
+        trusted_ = false;
         root_ = kalix_path;
         encoded_ =
             QFile::encodeName(kalix_path + QStringLiteral("database") + platform::path_separator() +
@@ -33,12 +35,11 @@ QString product_marker::read(const QString& kalix_path) {
     now.size = raw.st_size;
     now.modified_ns = std::int64_t(raw.st_mtim.tv_sec) * 1000000000 + raw.st_mtim.tv_nsec;
     now.changed_ns = std::int64_t(raw.st_ctim.tv_sec) * 1000000000 + raw.st_ctim.tv_nsec;
-    if (trusted_ && kalix_path == listed_root_ && now == status_)
+    if (trusted_ && now == status_)
         return name_;
     timespec listed{};
     clock_gettime(CLOCK_REALTIME, &listed);
     name_ = product_marker_name(kalix_path);
-    listed_root_ = kalix_path;
     status_ = now;
     // Every change of the folder's entries sets its modification time to the time of the
     // change, in the file system's steps: a listing taken within one step of the last change

@@ -22,9 +22,7 @@ private:
         std::int64_t modified_ns = 0, changed_ns = 0;
         bool operator==(const folder_status&) const = default;
     };
-    // The KALIX path of the last listing.
-    QString listed_root_;
-    // The marker folder of the last KALIX path asked for, as the system names it.
+    // The KALIX path of the last listing and its marker folder as the system names it.
     QString root_;
     QByteArray encoded_;
     folder_status status_;
